@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+
+// Replaces the file at `path` by `data` so that the file is always either wholly
+// old or wholly new: a temporary file in the same directory, every write checked,
+// fdatasync, rename over the old file, directory synced. The old file's permission
+// bits are kept. Throws FileError(Create, path) on any failure; the old file is
+// then unchanged and no temporary file is left behind.
+void atomicSave(const QString& path, QByteArrayView data);

@@ -1,0 +1,21 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+#include "toolkit/message_box.h"
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    ::testing::InitGoogleTest(&argc, argv);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Mirvane"));
+    toolkit::MessageBoxScript::setUnansweredHandler([](const toolkit::ShownBox& box) {
+        ADD_FAILURE() << "unanswered message box: " << box.caption.toStdString() << ": "
+                      << box.text.toStdString();
+    });
+    // Every test runs with boxes answered from a script: one it did not expect fails it.
+    toolkit::MessageBoxScript unexpectedBoxes;
+    return RUN_ALL_TESTS();
+}

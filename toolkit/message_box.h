@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+// Modal message boxes, centred on the screen. Tests answer them in advance through
+// MessageBoxScript and read back what was shown.
+namespace toolkit {
+
+enum class Button { Ok, Yes, No, Cancel };
+enum class Icon { None, Error, Question, Warning, Information };
+// Closed: the box was closed by its title bar (neither yes nor no).
+enum class Answer { Ok, Yes, No, Cancel, Closed };
+
+// Caption "エラー", error icon, one button "OK".
+Answer errorBox(QWidget* parent, const QString& text);
+// Caption "確認", question icon, `buttons` from Yes ("はい(&Y)"), No ("いいえ(&N)") and
+// Cancel ("キャンセル") in that order; the first is the default. Escape answers Cancel
+// when the box has it, otherwise No.
+Answer confirmBox(QWidget* parent, const QString& text, const QList<Button>& buttons);
+// The platform's plain message box with the given caption, icon and buttons.
+Answer plainBox(QWidget* parent, const QString& text, const QString& caption, Icon icon,
+                const QList<Button>& buttons);
+
+struct ShownBox {
+    QString caption;
+    QString text;
+    Icon icon = Icon::None;
+    QList<Button> buttons;
+};
+
+// While one exists, boxes are not shown: each takes the next queued answer and is
+// recorded. A box with no answer left is reported to the unanswered handler (tests
+// make it a failure) and answers Closed, so a test never hangs on a box.
+class MessageBoxScript {
+public:
+    MessageBoxScript();
+    ~MessageBoxScript();
+    MessageBoxScript(const MessageBoxScript&) = delete;
+    MessageBoxScript& operator=(const MessageBoxScript&) = delete;
+
+    void answer(Answer a);
+    const QList<ShownBox>& shown() const { return shown_; }
+    int pending() const { return int(answers_.size()); }
+    void clear();
+
+    // Called for a box that found no answer; defaults to doing nothing.
+    static void setUnansweredHandler(std::function<void(const ShownBox&)> handler);
+
+    static MessageBoxScript* active();
+    Answer take(const ShownBox& box);
+
+private:
+    QList<Answer> answers_;
+    QList<ShownBox> shown_;
+    MessageBoxScript* previous_;
+};
+
+}  // namespace toolkit
