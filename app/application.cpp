@@ -1,1 +1,43 @@
-// (to be written)
+#include "app/application.h"
+
+#include <QApplication>
+
+#include "addressbook/address_book_window.h"
+#include "addressbook/address_entry_dialogs.h"
+#include "composer/composer_window.h"
+#include "extras/about_box.h"
+#include "history/history_window.h"
+#include "settings/settings_dialog.h"
+
+Application::Application() {
+    QApplication::setApplicationName(QStringLiteral("Mirvane"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Mirvane"));
+    // The other windows may still be open when the main window closes: the program
+    // ends with the main window, not with the last window.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    forms_.form1 = new TForm1(forms_);
+    forms_.form2 = new TForm2(forms_);
+    forms_.aboutBox = new TAboutBox(forms_);
+    forms_.form4 = new TForm4(forms_);
+    forms_.form5 = new TForm5(forms_);
+    forms_.form6 = new TForm6(forms_);
+    forms_.form7 = new TForm7(forms_);
+    QObject::connect(forms_.form1, &TForm1::closed, qApp, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+}
+
+Application::~Application() {
+    // Windows still open at the end write nothing: they are destroyed, not closed.
+    delete forms_.form7;
+    delete forms_.form6;
+    delete forms_.form5;
+    delete forms_.form4;
+    delete forms_.aboutBox;
+    delete forms_.form2;
+    delete forms_.form1;
+}
+
+void Application::show() {
+    forms_.form1->show();
+}

@@ -1,1 +1,58 @@
-// (to be written)
+#include "app/window_placement.h"
+
+#include <QWidget>
+
+#include "app/ini_document.h"
+
+namespace window_placement {
+namespace {
+
+QByteArray key(const char* name, int number) {
+    return name + QByteArray::number(number);
+}
+
+}  // namespace
+
+QSize frameExtra(const QWidget* window) {
+    // Before the window manager has framed the window, the frame is the window.
+    return window->frameGeometry().size() - window->geometry().size();
+}
+
+int outerWidth(const QWidget* window) {
+    return window->frameGeometry().width();
+}
+
+int outerHeight(const QWidget* window) {
+    return window->frameGeometry().height();
+}
+
+void resizeOuter(QWidget* window, int w, int h) {
+    const QSize extra = frameExtra(window);
+    window->resize(w - extra.width(), h - extra.height());
+}
+
+void readPosition(const IniDocument& doc, QWidget* window, int number) {
+    // pos() and move() of a top-level window are those of its frame.
+    const int top = doc.readInteger("Window", key("Top", number), window->pos().y());
+    window->move(window->pos().x(), top);
+    const int left = doc.readInteger("Window", key("Left", number), window->pos().x());
+    window->move(left, window->pos().y());
+}
+
+void writePosition(IniDocument& doc, const QWidget* window, int number) {
+    doc.writeInteger("Window", key("Top", number), window->pos().y());
+    doc.writeInteger("Window", key("Left", number), window->pos().x());
+}
+
+QSize readSize(const IniDocument& doc, const QWidget* window, int number) {
+    const int w = doc.readInteger("Window", key("Width", number), outerWidth(window));
+    const int h = doc.readInteger("Window", key("Height", number), outerHeight(window));
+    return {w, h};
+}
+
+void writeSize(IniDocument& doc, const QWidget* window, int number) {
+    doc.writeInteger("Window", key("Width", number), outerWidth(window));
+    doc.writeInteger("Window", key("Height", number), outerHeight(window));
+}
+
+}  // namespace window_placement

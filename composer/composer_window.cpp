@@ -1,1 +1,523 @@
-// (to be written)
+#include "composer/composer_window.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QToolButton>
+
+#include "addressbook/address_book_window.h"
+#include "addressbook/address_entry_dialogs.h"
+#include "app/settings_file.h"
+#include "app/window_placement.h"
+#include "composer/main_layout.h"
+#include "history/history_window.h"
+#include "settings/settings_dialog.h"
+#include "toolkit/beep.h"
+#include "toolkit/byte_limited_edit.h"
+#include "toolkit/clipboard.h"
+#include "toolkit/cp932.h"
+#include "toolkit/error_report.h"
+#include "toolkit/fonts.h"
+#include "toolkit/menu_shortcuts.h"
+#include "toolkit/status_bar.h"
+
+namespace {
+
+constexpr int kStatusBarHeight = 19;
+constexpr int kSubjectLimit = 30;
+constexpr int kBodyLimit = 500;
+
+const QString kRecipientPanel = QStringLiteral("宛先：");
+const QString kNoAttachment = QStringLiteral("添付：なし");
+const QString kComposing = QStringLiteral("メール作成中");
+
+// An envelope with a flying arrow for the send button.
+QPixmap sendPicture() {
+    QPixmap pm(26, 40);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF env(2.5, 14.5, 21, 15);
+    p.setPen(QPen(QColor(0x30, 0x30, 0x70), 1.2));
+    p.setBrush(QColor(0xf4, 0xf1, 0xe4));
+    p.drawRect(env);
+    QPainterPath flap;
+    flap.moveTo(env.topLeft());
+    flap.lineTo(env.center().x(), env.top() + 8);
+    flap.lineTo(env.topRight());
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(flap);
+    p.setPen(QPen(QColor(0xd0, 0x30, 0x20), 2));
+    p.drawLine(QPointF(6, 9), QPointF(19, 9));
+    p.setBrush(QColor(0xd0, 0x30, 0x20));
+    p.setPen(Qt::NoPen);
+    QPolygonF head;
+    head << QPointF(23, 9) << QPointF(17, 5) << QPointF(17, 13);
+    p.drawPolygon(head);
+    return pm;
+}
+
+QFrame* makePanel(QWidget* parent, const char* name) {
+    auto* panel = new QFrame(parent);
+    panel->setObjectName(QString::fromLatin1(name));
+    panel->setFrameStyle(QFrame::NoFrame);
+    return panel;
+}
+
+}  // namespace
+
+TForm1::TForm1(Forms& forms) : QMainWindow(nullptr), forms_(forms) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Mirvane"));
+    setFont(toolkit::fonts::windowFont());
+    createControls();
+    createMenus();
+    move(main_layout::kDesignLeft, main_layout::kDesignTop);
+    resize(main_layout::kDesignWidth, main_layout::kHeight);
+    lastGoodSize_ = size();
+    FormCreate();
+}
+
+void TForm1::createControls() {
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    setCentralWidget(client);
+
+    Panel1 = makePanel(client, "Panel1");
+    Panel1->setGeometry(0, 0, 255, 49);
+    Button1 = new QPushButton(QStringLiteral("宛先(&O)"), Panel1);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setGeometry(4, 3, 56, 20);
+    Button1->setToolTip(QStringLiteral("アドレス帳を開きます。"));
+    Edit2 = new toolkit::ByteLimitedLineEdit(Panel1);
+    Edit2->setObjectName(QStringLiteral("Edit2"));
+    Edit2->setGeometry(64, 3, 187, 20);
+    Edit2->setInputMethodEnabled(false);
+    Button2 = new QPushButton(QStringLiteral("題名(&S)"), Panel1);
+    Button2->setObjectName(QStringLiteral("Button2"));
+    Button2->setGeometry(4, 26, 56, 20);
+    Button2->setToolTip(QStringLiteral("設定で定めた文字列を挿入します。"));
+    Edit3 = new toolkit::ByteLimitedLineEdit(Panel1);
+    Edit3->setObjectName(QStringLiteral("Edit3"));
+    Edit3->setGeometry(64, 26, 187, 20);
+    Edit3->setByteLimit(kSubjectLimit);
+
+    Panel3 = makePanel(client, "Panel3");
+    Panel3->setGeometry(255, 0, 34, 49);
+    SpeedButton181 = new QToolButton(Panel3);
+    SpeedButton181->setObjectName(QStringLiteral("SpeedButton181"));
+    SpeedButton181->setGeometry(2, 2, 30, 45);
+    SpeedButton181->setAutoRaise(true);
+    SpeedButton181->setFocusPolicy(Qt::NoFocus);
+    SpeedButton181->setIcon(QIcon(sendPicture()));
+    SpeedButton181->setIconSize(QSize(26, 40));
+    SpeedButton181->setToolTip(QStringLiteral("メールを送信します。"));
+
+    Panel2 = makePanel(client, "Panel2");
+    Panel2->setGeometry(0, 49, 153, 175);
+    Label1 = new QLabel(QStringLiteral("本文"), Panel2);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->move(8, 3);
+    Label1->adjustSize();
+    Label3 = new QLabel(Panel2);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    Label3->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    Label3->move(112, 3);
+    setCounterText(QStringLiteral("0"));
+    Label2 = new QLabel(QStringLiteral("ﾊﾞｲﾄ"), Panel2);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    Label2->move(118, 3);
+    Label2->adjustSize();
+    Memo1 = new toolkit::ByteLimitedMemo(Panel2);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setGeometry(5, 16, 142, 153);
+
+    PageControl1 = new QTabWidget(client);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    PageControl1->setGeometry(153, 49, 136, 175);
+
+    StatusBar1 = new toolkit::StatusBar(3, client);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setPanelWidth(0, 100);
+    StatusBar1->setPanelWidth(1, 109);
+    StatusBar1->setPanelText(0, kRecipientPanel);
+    StatusBar1->setPanelText(1, kNoAttachment);
+    StatusBar1->setPanelText(2, kComposing);
+
+    for (auto* field : {static_cast<QWidget*>(Edit2), static_cast<QWidget*>(Edit3),
+                        static_cast<QWidget*>(Memo1)}) {
+        field->setFont(toolkit::fonts::fieldFont());
+    }
+
+    // Tab order: To button, Subject button, Subject, To, body, palette.
+    setTabOrder(Button1, Button2);
+    setTabOrder(Button2, Edit3);
+    setTabOrder(Edit3, Edit2);
+    setTabOrder(Edit2, Memo1);
+    setTabOrder(Memo1, PageControl1);
+
+    connect(Edit2, &QLineEdit::textChanged, this, [this] { Edit2Change(); });
+    connect(Edit3, &QLineEdit::textChanged, this, [this] { Edit2Change(); });
+    connect(Memo1, &QPlainTextEdit::textChanged, this, [this] { Memo1Change(); });
+    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+}
+
+void TForm1::createMenus() {
+    shortcuts_ = new toolkit::MenuShortcuts(this);
+    auto item = [this](QMenu* menu, const char* name, const QString& caption,
+                       const QKeySequence& key, std::function<void()> opening) {
+        auto* a = menu->addAction(caption);
+        a->setObjectName(QString::fromLatin1(name));
+        if (!key.isEmpty()) {
+            a->setShortcut(key);
+            shortcuts_->add(a, std::move(opening));
+        }
+        return a;
+    };
+    auto fileOpening = [this] { N1Click(); };
+    auto editOpening = [this] { Edit1Click(); };
+
+    N1 = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+    N1->setObjectName(QStringLiteral("N1"));
+    N4 = item(N1, "N4", QStringLiteral("新規メール作成(&N)"), QKeySequence(Qt::CTRL | Qt::Key_N),
+              fileOpening);
+    P1 = item(N1, "P1", QStringLiteral("メール保存(&P)"), {}, {});
+    O1 = item(N1, "O1", QStringLiteral("保存メールを開く(&O)"), {}, {});
+    N1->addSeparator();
+    G1 = item(N1, "G1", QStringLiteral("外字登録を行う(&G)"), {}, {});
+    N1->addSeparator();
+    S1 = item(N1, "S1", QStringLiteral("メール送信(&S)"), QKeySequence(Qt::CTRL | Qt::Key_S),
+              fileOpening);
+    N1->addSeparator();
+    Exit1 = item(N1, "Exit1", QStringLiteral("終了(&Q)"), {}, {});
+
+    Edit1 = menuBar()->addMenu(QStringLiteral("編集(&E)"));
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Undo1 = item(Edit1, "Undo1", QStringLiteral("元に戻す(&U)"), QKeySequence(Qt::CTRL | Qt::Key_Z),
+                 editOpening);
+    Edit1->addSeparator();
+    N5 = item(Edit1, "N5", QStringLiteral("添付ファイル挿入(&F)..."),
+              QKeySequence(Qt::CTRL | Qt::Key_F), editOpening);
+    D1 = item(Edit1, "D1", QStringLiteral("添付ファイル削除(&D)"), {}, {});
+    S2 = item(Edit1, "S2", QStringLiteral("署名挿入(&S)"), {}, {});
+    Edit1->addSeparator();
+    Cut1 = item(Edit1, "Cut1", QStringLiteral("切り取り(&T)"), QKeySequence(Qt::CTRL | Qt::Key_X),
+                editOpening);
+    Copy1 = item(Edit1, "Copy1", QStringLiteral("コピー(&C)"), QKeySequence(Qt::CTRL | Qt::Key_C),
+                 editOpening);
+    Paste1 = item(Edit1, "Paste1", QStringLiteral("貼り付け(&P)"),
+                  QKeySequence(Qt::CTRL | Qt::Key_V), editOpening);
+    Edit1->addSeparator();
+    A1 = item(Edit1, "A1", QStringLiteral("全て選択(&A)"), QKeySequence(Qt::CTRL | Qt::Key_A),
+              editOpening);
+
+    N2 = menuBar()->addMenu(QStringLiteral("ツール(&T)"));
+    N2->setObjectName(QStringLiteral("N2"));
+    N8 = item(N2, "N8", QStringLiteral("アドレス帳(&A)"), {}, {});
+    N15 = item(N2, "N15", QStringLiteral("アドレス新規登録(&N)"), {}, {});
+    N2->addSeparator();
+    L1 = item(N2, "L1", QStringLiteral("送信履歴表示(&L)"), {}, {});
+    N2->addSeparator();
+    N3 = item(N2, "N3", QStringLiteral("設定(&S)..."), {}, {});
+
+    Help1 = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
+    Help1->setObjectName(QStringLiteral("Help1"));
+    N12 = item(Help1, "N12", QStringLiteral("ヘルプ(&H)"), QKeySequence(Qt::Key_F1), {});
+    Help1->addSeparator();
+    About1 = item(Help1, "About1", QStringLiteral("バージョン情報(&V)"), {}, {});
+
+    Undo1->setEnabled(false);
+    P1->setEnabled(false);
+    O1->setEnabled(false);
+    D1->setEnabled(false);
+
+    connect(N1, &QMenu::aboutToShow, this, [this] { N1Click(); });
+    connect(Edit1, &QMenu::aboutToShow, this, [this] { Edit1Click(); });
+    connect(Undo1, &QAction::triggered, this, [this] { Undo1Click(); });
+    connect(Cut1, &QAction::triggered, this, [this] { Cut1Click(); });
+    connect(Copy1, &QAction::triggered, this, [this] { Copy1Click(); });
+    connect(Paste1, &QAction::triggered, this, [this] { Paste1Click(); });
+    connect(A1, &QAction::triggered, this, [this] { A1Click(); });
+    connect(N8, &QAction::triggered, this, [this] { Button1Click(); });
+    connect(N15, &QAction::triggered, this, [this] { N15Click(); });
+    connect(L1, &QAction::triggered, this, [this] { L1Click(); });
+    connect(N3, &QAction::triggered, this, [this] { N3Click(); });
+    connect(Exit1, &QAction::triggered, this, [this] { Exit1Click(); });
+}
+
+void TForm1::FormCreate() {
+    // Files dropped from the desktop are taken by the attachment command.
+    setAcceptDrops(true);
+    toolkit::guarded(this, [&] {
+        const IniDocument doc = settings_file::open();
+        const int top = doc.readInteger("Window", "Top1", pos().y());
+        move(pos().x(), top);
+        const int left = doc.readInteger("Window", "Left1", pos().x());
+        move(left, pos().y());
+        const int width = doc.readInteger("Window", "Width1", window_placement::outerWidth(this));
+        if (FormCanResize(width, main_layout::kHeight)) {
+            window_placement::resizeOuter(this, width, main_layout::kHeight);
+            lastGoodSize_ = size();
+        }
+        const int limit = doc.readInteger("Setting", "BiteLimit", 0);
+        if (limit == 0) {
+            setBodyLimit(kBodyLimit);
+        } else if (limit == 1) {
+            setBodyLimit(0);
+        }
+    });
+    applySizeConstraints();
+    FormResize();
+}
+
+bool TForm1::FormCanResize(int w, int h) const {
+    return main_layout::canResize(w, h);
+}
+
+void TForm1::applySizeConstraints() {
+    const QSize extra = window_placement::frameExtra(this);
+    setMinimumSize(main_layout::kMinWidth - extra.width(), main_layout::kHeight - extra.height());
+    setMaximumSize(QWIDGETSIZE_MAX, main_layout::kHeight - extra.height());
+}
+
+void TForm1::FormResize() {
+    const main_layout::Values v =
+        main_layout::forWidth(window_placement::outerWidth(this), Label3->text().size());
+    Panel1->resize(v.panel1Width, Panel1->height());
+    Panel3->move(v.panel3Left, Panel3->y());
+    Edit2->resize(v.fieldWidth, Edit2->height());
+    Edit3->resize(v.fieldWidth, Edit3->height());
+    Panel2->resize(v.panel2Width, Panel2->height());
+    Memo1->resize(v.memoWidth, Memo1->height());
+    if (v.counterLeft) {
+        Label3->move(*v.counterLeft, Label3->y());
+    }
+    Label2->move(v.unitLabelLeft, Label2->y());
+    PageControl1->move(v.paletteLeft, PageControl1->y());
+    StatusBar1->setPanelWidth(1, v.attachmentPanelWidth);
+    if (QWidget* client = centralWidget()) {
+        StatusBar1->setGeometry(0, client->height() - kStatusBarHeight, client->width(),
+                                kStatusBarHeight);
+    }
+}
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    const QSize extra = window_placement::frameExtra(this);
+    const QSize outer = size() + extra;
+    if (!FormCanResize(outer.width(), outer.height()) && lastGoodSize_.isValid() &&
+        lastGoodSize_ != size()) {
+        // Refused: the window keeps the size it had.
+        resize(lastGoodSize_);
+        return;
+    }
+    lastGoodSize_ = size();
+    FormResize();
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // The frame is known once the window manager has framed the window.
+    applySizeConstraints();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (FormCloseQuery()) {
+        event->accept();
+        emit closed();
+    } else {
+        event->ignore();
+    }
+}
+
+bool TForm1::FormCloseQuery() {
+    bool canClose = true;
+    // A placement that cannot be stored is reported; it does not keep the program open.
+    toolkit::guarded(this, [&] {
+        settings_file::modify([&](IniDocument& doc) {
+            doc.writeInteger("Window", "Top1", pos().y());
+            doc.writeInteger("Window", "Left1", pos().x());
+            doc.writeInteger("Window", "Width1", window_placement::outerWidth(this));
+        });
+    });
+    return canClose;
+}
+
+void TForm1::setBodyLimit(int bytes) {
+    Memo1->setByteLimit(bytes);
+}
+
+int TForm1::bodyLimit() const {
+    return Memo1->byteLimit();
+}
+
+qsizetype TForm1::bodySize() const {
+    return Memo1->byteLength();
+}
+
+bool TForm1::isBlank() const {
+    return Edit2->text().isEmpty() && Edit3->text().isEmpty() && Memo1->text().isEmpty() &&
+           attachmentPath_.isEmpty();
+}
+
+void TForm1::resetComposer() {
+    Edit2->clear();
+    Edit3->clear();
+    Memo1->setText(QString());
+    setCounterText(QStringLiteral("0"));
+    attachmentPath_.clear();
+    StatusBar1->setPanelText(0, kRecipientPanel);
+    StatusBar1->setPanelText(1, kNoAttachment);
+}
+
+void TForm1::setCounterText(const QString& text) {
+    // The counter keeps its right edge when its text changes; the layout sets its left.
+    const int right = Label3->geometry().right();
+    const bool placed = !Label3->text().isEmpty();
+    Label3->setText(text);
+    Label3->adjustSize();
+    if (placed) {
+        Label3->move(right - Label3->width() + 1, Label3->y());
+    }
+}
+
+QWidget* TForm1::focusedField() const {
+    if (Edit2->hasFocus()) {
+        return Edit2;
+    }
+    if (Edit3->hasFocus()) {
+        return Edit3;
+    }
+    if (Memo1->hasFocus()) {
+        return Memo1;
+    }
+    return nullptr;
+}
+
+void TForm1::N1Click() {
+    P1->setEnabled(!isBlank());
+    toolkit::guarded(this, [&] {
+        const IniDocument doc = settings_file::open();
+        O1->setEnabled(doc.sectionExists("Preservation"));
+    });
+}
+
+void TForm1::Edit1Click() {
+    Undo1->setEnabled(Edit2->isModified() || Edit3->isModified() || Memo1->isModified());
+    const qsizetype selected =
+        Edit2->selectionByteLength() + Edit3->selectionByteLength() + Memo1->selectionByteLength();
+    Cut1->setEnabled(selected > 0);
+    Copy1->setEnabled(selected > 0);
+    Paste1->setEnabled(toolkit::clipboard::hasText());
+}
+
+void TForm1::Edit2Change() {
+    Undo1->setEnabled(true);
+}
+
+void TForm1::Memo1Change() {
+    setCounterText(QString::number(Memo1->byteLength()));
+    Undo1->setEnabled(true);
+}
+
+void TForm1::keyPressEvent(QKeyEvent* event) {
+    // Ctrl while the window itself has the focus.
+    if (event->key() == Qt::Key_Control) {
+        Undo1->setEnabled(true);
+        Cut1->setEnabled(true);
+        Copy1->setEnabled(true);
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+void TForm1::Undo1Click() {
+    QWidget* field = focusedField();
+    if (field == Memo1) {
+        Memo1->undo();
+        Memo1->setModified(false);
+    } else if (auto* edit = qobject_cast<toolkit::ByteLimitedLineEdit*>(field)) {
+        edit->undo();
+        edit->setModified(false);
+    }
+}
+
+void TForm1::Cut1Click() {
+    QWidget* field = focusedField();
+    if (field == Memo1) {
+        if (Memo1->textCursor().hasSelection()) {
+            Memo1->cut();
+        }
+    } else if (auto* edit = qobject_cast<toolkit::ByteLimitedLineEdit*>(field)) {
+        if (edit->hasSelectedText()) {
+            edit->cut();
+        }
+    }
+}
+
+void TForm1::Copy1Click() {
+    QWidget* field = focusedField();
+    if (field == Memo1) {
+        if (Memo1->textCursor().hasSelection()) {
+            Memo1->copy();
+        }
+    } else if (auto* edit = qobject_cast<toolkit::ByteLimitedLineEdit*>(field)) {
+        if (edit->hasSelectedText()) {
+            edit->copy();
+        }
+    }
+}
+
+void TForm1::Paste1Click() {
+    QWidget* field = focusedField();
+    if (field == Edit2) {
+        Edit2->replaceSelection(toolkit::clipboard::text());
+    } else if (field == Edit3) {
+        // The selection that the paste would replace is not subtracted.
+        const QString text = toolkit::clipboard::text();
+        const qsizetype sum = cp932::byteLength(text) + Edit3->byteLength();
+        if (sum >= 1 && sum <= kSubjectLimit) {
+            Edit3->replaceSelection(text);
+        } else {
+            toolkit::systemBeep();
+        }
+    } else if (field == Memo1) {
+        Memo1->replaceSelection(toolkit::clipboard::text());
+    }
+}
+
+void TForm1::A1Click() {
+    QWidget* field = focusedField();
+    if (field == Memo1) {
+        Memo1->selectAll();
+    } else if (auto* edit = qobject_cast<toolkit::ByteLimitedLineEdit*>(field)) {
+        edit->selectAll();
+    }
+}
+
+void TForm1::Button1Click() {
+    forms_.form4->showWindow();
+}
+
+void TForm1::N15Click() {
+    forms_.form5->showWindow();
+}
+
+void TForm1::L1Click() {
+    forms_.form7->showWindow();
+}
+
+void TForm1::N3Click() {
+    forms_.form2->showWindow();
+}
+
+void TForm1::Exit1Click() {
+    close();
+}

@@ -1,1 +1,43 @@
-// (to be written)
+#include "composer/main_layout.h"
+
+namespace main_layout {
+
+bool canResize(int w, int h) {
+    bool ok = true;
+    if (h != kHeight) {
+        ok = false;
+    }
+    if (w < kMinWidth) {
+        ok = false;
+    }
+    return ok;
+}
+
+Values forWidth(int w, qsizetype counterLength) {
+    Values v{};
+    v.panel1Width = w - 42;
+    v.panel3Left = w - 42;
+    v.fieldWidth = w - 110;
+    v.panel2Width = w - 144;
+    v.memoWidth = w - 155;
+    // The counter is right-aligned against the unit label for up to three digits.
+    switch (counterLength) {
+        case 1:
+            v.counterLeft = w - 185;
+            break;
+        case 2:
+            v.counterLeft = w - 190;
+            break;
+        case 3:
+            v.counterLeft = w - 195;
+            break;
+        default:
+            break;
+    }
+    v.unitLabelLeft = w - 179;
+    v.paletteLeft = w - 144;
+    v.attachmentPanelWidth = w - 188;
+    return v;
+}
+
+}  // namespace main_layout

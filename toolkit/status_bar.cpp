@@ -16,11 +16,17 @@ StatusBar::StatusBar(int panelCount, QWidget* parent) : QFrame(parent) {
     layoutPanels();
 }
 
-QString StatusBar::panelText(int index) const { return panels_.at(index)->text(); }
+QString StatusBar::panelText(int index) const {
+    return panels_.at(index)->text();
+}
 
-void StatusBar::setPanelText(int index, const QString& text) { panels_.at(index)->setText(text); }
+void StatusBar::setPanelText(int index, const QString& text) {
+    panels_.at(index)->setText(text);
+}
 
-int StatusBar::panelWidth(int index) const { return panels_.at(index)->width(); }
+int StatusBar::panelWidth(int index) const {
+    return panels_.at(index)->width();
+}
 
 void StatusBar::setPanelWidth(int index, int width) {
     widths_[index] = width;

@@ -10,7 +10,7 @@ namespace toolkit {
 // A status bar of fixed-width text panels; the last panel takes the rest.
 class StatusBar : public QFrame {
     Q_OBJECT
-public:
+  public:
     explicit StatusBar(int panelCount, QWidget* parent = nullptr);
 
     int panelCount() const { return int(panels_.size()); }
@@ -20,10 +20,10 @@ public:
     // Width of a panel other than the last.
     void setPanelWidth(int index, int width);
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     void layoutPanels();
 
     QList<QLabel*> panels_;

@@ -1,0 +1,63 @@
+#include "app/secondary_window.h"
+
+#include <QCloseEvent>
+#include <QShowEvent>
+
+#include "app/settings_file.h"
+#include "app/window_placement.h"
+#include "toolkit/error_report.h"
+#include "toolkit/fonts.h"
+
+SecondaryWindow::SecondaryWindow(Forms& forms, int placementNumber, QWidget* parent)
+    : QWidget(parent, Qt::Window), forms_(forms), number_(placementNumber) {
+    setFont(toolkit::fonts::windowFont());
+}
+
+void SecondaryWindow::showWindow() {
+    if (isVisible()) {
+        raise();
+        activateWindow();
+        return;
+    }
+    show();
+    activateWindow();
+}
+
+void SecondaryWindow::FormShow() {
+    toolkit::guarded(this, [&] {
+        const IniDocument doc = settings_file::open();
+        readPlacement(doc);
+    });
+}
+
+void SecondaryWindow::FormClose() {
+    toolkit::guarded(
+        this, [&] { settings_file::modify([&](IniDocument& doc) { writePlacement(doc); }); });
+}
+
+void SecondaryWindow::readPlacement(const IniDocument& doc) {
+    window_placement::readPosition(doc, this, number_);
+}
+
+void SecondaryWindow::writePlacement(IniDocument& doc) {
+    window_placement::writePosition(doc, this, number_);
+}
+
+void SecondaryWindow::showEvent(QShowEvent* event) {
+    // A window restored from the task bar is not shown anew.
+    if (!event->spontaneous()) {
+        FormShow();
+    }
+    QWidget::showEvent(event);
+}
+
+void SecondaryWindow::closeEvent(QCloseEvent* event) {
+    FormClose();
+    event->accept();
+}
+
+void SecondaryWindow::makeFixedDialog(int clientWidth, int clientHeight) {
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(clientWidth, clientHeight);
+}

@@ -1,0 +1,128 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include "app/forms.h"
+
+class QAction;
+class QFrame;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QTabWidget;
+class QToolButton;
+
+namespace toolkit {
+class ByteLimitedLineEdit;
+class ByteLimitedMemo;
+class MenuShortcuts;
+class StatusBar;
+}  // namespace toolkit
+
+// The main window: the mail composer.
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+  public:
+    explicit TForm1(Forms& forms);
+
+    // The body limit: 500 bytes or none (0).
+    void setBodyLimit(int bytes);
+    int bodyLimit() const;
+    qsizetype bodySize() const;
+
+    // Whether To, Subject, body and attachment are all empty.
+    bool isBlank() const;
+    // Empties the mail: fields, counter, attachment and the two panels.
+    void resetComposer();
+
+    const QString& attachmentPath() const { return attachmentPath_; }
+
+    // Size check: whether the window may take the outer size w × h.
+    bool FormCanResize(int w, int h) const;
+
+    // Controls, named as in the window's design.
+    QFrame* Panel1;
+    QPushButton* Button1;
+    toolkit::ByteLimitedLineEdit* Edit2;
+    QPushButton* Button2;
+    toolkit::ByteLimitedLineEdit* Edit3;
+    QFrame* Panel3;
+    QToolButton* SpeedButton181;
+    QFrame* Panel2;
+    QLabel* Label1;
+    QLabel* Label3;
+    QLabel* Label2;
+    toolkit::ByteLimitedMemo* Memo1;
+    QTabWidget* PageControl1;
+    toolkit::StatusBar* StatusBar1;
+
+    QMenu* N1;
+    QAction* N4;
+    QAction* P1;
+    QAction* O1;
+    QAction* G1;
+    QAction* S1;
+    QAction* Exit1;
+    QMenu* Edit1;
+    QAction* Undo1;
+    QAction* N5;
+    QAction* D1;
+    QAction* S2;
+    QAction* Cut1;
+    QAction* Copy1;
+    QAction* Paste1;
+    QAction* A1;
+    QMenu* N2;
+    QAction* N8;
+    QAction* N15;
+    QAction* L1;
+    QAction* N3;
+    QMenu* Help1;
+    QAction* N12;
+    QAction* About1;
+
+    toolkit::MenuShortcuts* shortcuts() const { return shortcuts_; }
+
+    // Handlers.
+    void FormCreate();
+    void FormResize();
+    // Returns whether the window may close.
+    bool FormCloseQuery();
+    void N1Click();
+    void Edit1Click();
+    void Edit2Change();
+    void Memo1Change();
+    void Undo1Click();
+    void Cut1Click();
+    void Copy1Click();
+    void Paste1Click();
+    void A1Click();
+    void Button1Click();
+    void N15Click();
+    void L1Click();
+    void N3Click();
+    void Exit1Click();
+
+  signals:
+    // The close request allowed the close: the program ends.
+    void closed();
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void createControls();
+    void createMenus();
+    void applySizeConstraints();
+    void setCounterText(const QString& text);
+    // The focused one of the three fields, or null.
+    QWidget* focusedField() const;
+
+    Forms& forms_;
+    toolkit::MenuShortcuts* shortcuts_ = nullptr;
+    QString attachmentPath_;
+    QSize lastGoodSize_;
+};
