@@ -1,1 +1,288 @@
-// (to be written)
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTest>
+
+#include "addressbook/address_book_window.h"
+#include "addressbook/address_entry_dialogs.h"
+#include "app/application.h"
+#include "app/settings_file.h"
+#include "app/window_placement.h"
+#include "composer/composer_window.h"
+#include "composer/main_layout.h"
+#include "extras/about_box.h"
+#include "history/history_window.h"
+#include "settings/settings_dialog.h"
+#include "test_support.h"
+#include "toolkit/byte_limited_edit.h"
+#include "toolkit/message_box.h"
+#include "toolkit/status_bar.h"
+
+namespace {
+
+QByteArray settingsBytes(const TempProgramDir& dir) { return dir.read(QStringLiteral("mirvane.ini")); }
+
+int outerWidth(const QWidget* w) { return window_placement::outerWidth(w); }
+
+}  // namespace
+
+TEST(Startup, FirstRunOpensAtDesignPlaceAndStoresPlacementOnClose) {
+    TempProgramDir dir;
+    Application program;
+    program.show();
+    TForm1* form1 = program.forms().form1;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form1));
+
+    EXPECT_EQ(form1->windowTitle(), QStringLiteral("Mirvane"));
+    EXPECT_EQ(form1->pos(), QPoint(559, 272));
+    EXPECT_EQ(outerWidth(form1), 297);
+    EXPECT_EQ(window_placement::outerHeight(form1), 297);
+    EXPECT_EQ(form1->bodyLimit(), 500);
+    EXPECT_TRUE(form1->acceptDrops());
+
+    const Forms& f = program.forms();
+    const QList<QPair<QWidget*, QString>> others = {
+        {f.form2, QStringLiteral("設定")},         {f.aboutBox, QStringLiteral("バージョン情報")},
+        {f.form4, QStringLiteral("アドレス帳")},   {f.form5, QStringLiteral("新規アドレス作成")},
+        {f.form6, QStringLiteral("アドレス編集")}, {f.form7, QStringLiteral("送信履歴")}};
+    for (const auto& [window, caption] : others) {
+        ASSERT_NE(window, nullptr);
+        EXPECT_FALSE(window->isVisible()) << caption.toStdString();
+        EXPECT_EQ(window->windowTitle(), caption);
+    }
+    // Creating the windows reads the file but writes nothing.
+    EXPECT_FALSE(QFile::exists(dir.settingsPath()));
+
+    QSignalSpy closed(form1, &TForm1::closed);
+    EXPECT_TRUE(form1->close());
+    EXPECT_EQ(closed.count(), 1);
+    EXPECT_EQ(settingsBytes(dir), QByteArray("[Window]\r\nTop1=272\r\nLeft1=559\r\nWidth1=297\r\n\r\n"));
+}
+
+TEST(Startup, StoredMainPlacementIsAppliedWithTheSizeCheck) {
+    struct Case {
+        QByteArray width;
+        int expected;
+    };
+    for (const Case& c : {Case{"250", 297}, Case{"279", 297}, Case{"280", 280}, Case{"800", 800},
+                          Case{"wide", 297}, Case{"$190", 400}}) {
+        TempProgramDir dir;
+        dir.write(QStringLiteral("mirvane.ini"),
+                  "[window]\r\ntop1=10\r\nLEFT1=20\r\nWidth1=" + c.width + "\r\n");
+        TForm1* form1 = nullptr;
+        Application program;
+        form1 = program.forms().form1;
+        EXPECT_EQ(outerWidth(form1), c.expected) << c.width.toStdString();
+        EXPECT_EQ(window_placement::outerHeight(form1), 297);
+        EXPECT_EQ(form1->pos(), QPoint(20, 10));
+        EXPECT_EQ(form1->Edit2->width(), c.expected - 110);
+    }
+}
+
+TEST(Startup, BodyLimitFollowsBiteLimit) {
+    struct Case {
+        const char* stored;
+        int limit;
+    };
+    for (const Case& c : {Case{nullptr, 500}, Case{"0", 500}, Case{"1", 0}, Case{"7", 0},
+                          Case{"-3", 0}, Case{"x", 500}}) {
+        TempProgramDir dir;
+        if (c.stored) {
+            dir.write(QStringLiteral("mirvane.ini"),
+                      QByteArray("[Setting]\r\nBiteLimit=") + c.stored + "\r\n");
+        }
+        Application program;
+        EXPECT_EQ(program.forms().form1->bodyLimit(), c.limit) << (c.stored ? c.stored : "none");
+    }
+}
+
+TEST(MainLayout, ValuesFollowTheWidth) {
+    const main_layout::Values at297 = main_layout::forWidth(297, 1);
+    EXPECT_EQ(at297.panel1Width, 255);
+    EXPECT_EQ(at297.panel3Left, 255);
+    EXPECT_EQ(at297.fieldWidth, 187);
+    EXPECT_EQ(at297.panel2Width, 153);
+    EXPECT_EQ(at297.memoWidth, 142);
+    EXPECT_EQ(at297.counterLeft, 112);
+    EXPECT_EQ(at297.unitLabelLeft, 118);
+    EXPECT_EQ(at297.paletteLeft, 153);
+    EXPECT_EQ(at297.attachmentPanelWidth, 109);
+    EXPECT_EQ(main_layout::forWidth(400, 2).counterLeft, 210);
+    EXPECT_EQ(main_layout::forWidth(400, 3).counterLeft, 205);
+    EXPECT_FALSE(main_layout::forWidth(400, 4).counterLeft.has_value());
+    EXPECT_FALSE(main_layout::forWidth(400, 0).counterLeft.has_value());
+
+    EXPECT_TRUE(main_layout::canResize(280, 297));
+    EXPECT_FALSE(main_layout::canResize(279, 297));
+    EXPECT_FALSE(main_layout::canResize(400, 296));
+    EXPECT_FALSE(main_layout::canResize(279, 300));
+}
+
+TEST(MainWindow, ControlsStretchAndMoveWithTheWidth) {
+    TempProgramDir dir;
+    Application program;
+    program.show();
+    TForm1* form1 = program.forms().form1;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form1));
+    saveScreenshot(form1, QStringLiteral("main_window_297"));
+
+    window_placement::resizeOuter(form1, 400, 297);
+    EXPECT_EQ(outerWidth(form1), 400);
+    EXPECT_EQ(form1->Edit2->width(), 290);
+    EXPECT_EQ(form1->Edit3->width(), 290);
+    EXPECT_EQ(form1->Memo1->width(), 245);
+    EXPECT_EQ(form1->Panel1->width(), 358);
+    EXPECT_EQ(form1->Panel3->x(), 358);
+    EXPECT_EQ(form1->Panel2->width(), 256);
+    EXPECT_EQ(form1->PageControl1->x(), 256);
+    EXPECT_EQ(form1->Label2->x(), 221);
+    EXPECT_EQ(form1->Label3->x(), 215);
+    EXPECT_EQ(form1->StatusBar1->panelWidth(1), 212 - 2);
+    saveScreenshot(form1, QStringLiteral("main_window_400"));
+
+    // The height is fixed, and a width under 280 is never taken.
+    form1->resize(form1->width(), 350);
+    EXPECT_EQ(window_placement::outerHeight(form1), 297);
+    form1->resize(200, form1->height());
+    EXPECT_GE(outerWidth(form1), 280);
+}
+
+TEST(MainWindow, CounterIsPlacedByDigitCountAtLayout) {
+    TempProgramDir dir;
+    Application program;
+    TForm1* form1 = program.forms().form1;
+    form1->setBodyLimit(0);
+    struct Case {
+        int bytes;
+        int left;  // -1: where it was
+    };
+    for (const Case& c : {Case{0, 400 - 185}, Case{57, 400 - 190}, Case{500, 400 - 195},
+                          Case{1234, -1}}) {
+        form1->Memo1->setText(QString(c.bytes, QLatin1Char('a')));
+        const int before = form1->Label3->x();
+        window_placement::resizeOuter(form1, 400, 297);
+        window_placement::resizeOuter(form1, 401, 297);
+        window_placement::resizeOuter(form1, 400, 297);
+        EXPECT_EQ(form1->Label3->text(), QString::number(c.bytes));
+        EXPECT_EQ(form1->Label3->x(), c.left < 0 ? before : c.left) << c.bytes;
+    }
+}
+
+TEST(MainWindow, UnwritableSettingsFileIsReportedAndTheWindowStillCloses) {
+    TempProgramDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("mirvane.ini")));
+    toolkit::MessageBoxScript boxes;
+    for (int i = 0; i < 3; ++i) {
+        boxes.answer(toolkit::Answer::Ok);
+    }
+    Application program;
+    TForm1* form1 = program.forms().form1;
+    // Reading a directory as the settings file fails at creation of the main window
+    // and of the settings dialog; both are reported and the program goes on.
+    EXPECT_EQ(boxes.shown().size(), 2);
+    program.show();
+    EXPECT_TRUE(form1->close());
+    ASSERT_EQ(boxes.shown().size(), 3);
+    for (const toolkit::ShownBox& box : boxes.shown()) {
+        EXPECT_EQ(box.caption, QStringLiteral("Mirvane"));
+        EXPECT_EQ(box.icon, toolkit::Icon::Error);
+        EXPECT_EQ(box.buttons, QList<toolkit::Button>{toolkit::Button::Ok});
+    }
+    EXPECT_EQ(boxes.shown().at(0).text,
+              QStringLiteral("ファイル %1 は開けません.").arg(dir.settingsPath()));
+}
+
+TEST(SecondaryWindows, PlacementIsReadAtShowAndWrittenAtClose) {
+    TempProgramDir dir;
+    dir.write(QStringLiteral("mirvane.ini"),
+              "[Window]\r\nTop4=40\r\nLeft4=50\r\nTop5=bad\r\nLeft5=60\r\n");
+    Application program;
+    TForm4* form4 = program.forms().form4;
+    TForm5* form5 = program.forms().form5;
+    EXPECT_EQ(form4->pos(), QPoint(190, 207));
+    form4->showWindow();
+    EXPECT_EQ(form4->pos(), QPoint(50, 40));
+    form5->showWindow();
+    EXPECT_EQ(form5->pos(), QPoint(60, 152));
+    form4->move(70, 80);
+    form4->close();
+    EXPECT_FALSE(form4->isVisible());
+    IniDocument doc(dir.settingsPath());
+    EXPECT_EQ(doc.readInteger("Window", "Top4", 0), 80);
+    EXPECT_EQ(doc.readInteger("Window", "Left4", 0), 70);
+    // A stored place is read anew at every showing.
+    dir.write(QStringLiteral("mirvane.ini"), "[Window]\r\nTop4=5\r\nLeft4=6\r\n");
+    form4->showWindow();
+    EXPECT_EQ(form4->pos(), QPoint(6, 5));
+}
+
+TEST(SecondaryWindows, SettingsDialogIsPlacedOnceAtCreation) {
+    TempProgramDir dir;
+    dir.write(QStringLiteral("mirvane.ini"), "[Window]\r\nTop2=11\r\nLeft2=22\r\n");
+    Application program;
+    TForm2* form2 = program.forms().form2;
+    EXPECT_EQ(form2->pos(), QPoint(22, 11));
+    dir.write(QStringLiteral("mirvane.ini"), "[Window]\r\nTop2=33\r\nLeft2=44\r\n");
+    form2->showWindow();
+    EXPECT_EQ(form2->pos(), QPoint(22, 11));
+    form2->close();
+    IniDocument doc(dir.settingsPath());
+    EXPECT_EQ(doc.readInteger("Window", "Top2", 0), 11);
+    EXPECT_EQ(doc.readInteger("Window", "Left2", 0), 22);
+}
+
+TEST(SecondaryWindows, VersionDialogIsCentredOnlyAtItsFirstShowing) {
+    TempProgramDir dir;
+    dir.write(QStringLiteral("mirvane.ini"), "[Window]\r\nTop3=1\r\nLeft3=2\r\n");
+    Application program;
+    TAboutBox* about = program.forms().aboutBox;
+    about->showWindow();
+    const QPoint centre = QGuiApplication::primaryScreen()->geometry().center();
+    EXPECT_LE(std::abs(about->frameGeometry().center().x() - centre.x()), 1);
+    EXPECT_LE(std::abs(about->frameGeometry().center().y() - centre.y()), 1);
+    about->move(30, 40);
+    about->close();
+    about->showWindow();
+    EXPECT_EQ(about->pos(), QPoint(30, 40));
+}
+
+TEST(SecondaryWindows, HistoryWindowStoresItsSizeAndRefusesTooSmallOnes) {
+    TempProgramDir dir;
+    dir.write(QStringLiteral("mirvane.ini"),
+              "[Window]\r\nTop7=10\r\nLeft7=20\r\nWidth7=500\r\nHeight7=400\r\n");
+    Application program;
+    TForm7* form7 = program.forms().form7;
+    EXPECT_EQ(outerWidth(form7), 338);
+    form7->showWindow();
+    EXPECT_EQ(form7->pos(), QPoint(20, 10));
+    EXPECT_EQ(outerWidth(form7), 500);
+    EXPECT_EQ(window_placement::outerHeight(form7), 400);
+    form7->close();
+    dir.write(QStringLiteral("mirvane.ini"),
+              "[Window]\r\nTop7=10\r\nLeft7=20\r\nWidth7=315\r\nHeight7=100\r\n");
+    form7->showWindow();
+    EXPECT_EQ(outerWidth(form7), 500);
+    form7->close();
+    EXPECT_EQ(dir.read(QStringLiteral("mirvane.ini")),
+              QByteArray("[Window]\r\nTop7=10\r\nLeft7=20\r\nWidth7=500\r\nHeight7=400\r\n\r\n"));
+}
+
+TEST(SecondaryWindows, WindowsOpenAtTheEndWriteNothing) {
+    TempProgramDir dir;
+    {
+        Application program;
+        program.show();
+        program.forms().form4->showWindow();
+        program.forms().form4->move(3, 4);
+        program.forms().form1->close();
+    }
+    IniDocument doc(dir.settingsPath());
+    EXPECT_TRUE(doc.valueExists("Window", "Top1"));
+    EXPECT_FALSE(doc.valueExists("Window", "Top4"));
+}
