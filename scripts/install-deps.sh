@@ -9,6 +9,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libcurl4-openssl-dev libjpeg-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
+  python3 python3-fonttools fonts-symbola unicode-data fonts-unifont
+  python3-aiosmtpd
   xvfb xauth
 )
 
