@@ -1,1 +1,435 @@
-// (to be written)
+#include "toolkit/byte_limited_edit.h"
+
+#include <QContextMenuEvent>
+#include <QDropEvent>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QTextBlock>
+#include <QTextCursor>
+
+#include "toolkit/clipboard.h"
+#include "toolkit/cp932.h"
+
+namespace toolkit {
+namespace {
+
+// Text a key press types, or empty for keys that edit or move instead.
+QString typedText(const QKeyEvent* event) {
+    if (event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier))
+        return {};
+    const QString text = event->text();
+    if (text.isEmpty())
+        return {};
+    for (const QChar c : text) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            return {};
+    }
+    return text;
+}
+
+bool isUndoKey(const QKeyEvent* event) {
+    return event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo);
+}
+
+// Undo, cut, copy, paste, delete and select all, routed through the field's own
+// limited operations rather than the widget's unlimited ones.
+template <class Field>
+void showEditMenu(Field* field, QContextMenuEvent* event, bool hasSelection, bool readOnly) {
+    QMenu menu(field);
+    QAction* undo =
+        menu.addAction(QStringLiteral("元に戻す(&U)"), field, [field] { field->undo(); });
+    undo->setEnabled(!readOnly && field->canUndo());
+    menu.addSeparator();
+    QAction* cut = menu.addAction(QStringLiteral("切り取り(&T)"), field, [field] { field->cut(); });
+    cut->setEnabled(!readOnly && hasSelection);
+    QAction* copy = menu.addAction(QStringLiteral("コピー(&C)"), field, [field] { field->copy(); });
+    copy->setEnabled(hasSelection);
+    QAction* paste =
+        menu.addAction(QStringLiteral("貼り付け(&P)"), field, [field] { field->pasteLimited(); });
+    paste->setEnabled(!readOnly && clipboard::hasText());
+    QAction* del = menu.addAction(QStringLiteral("削除(&D)"), field,
+                                  [field] { field->replaceSelection(QString()); });
+    del->setEnabled(!readOnly && hasSelection);
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("すべて選択(&A)"), field, [field] { field->selectAll(); });
+    menu.exec(event->globalPos());
+}
+
+QString firstLine(const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\r' || text[i] == u'\n')
+            return text.left(i);
+    }
+    return text;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- single line
+
+ByteLimitedLineEdit::ByteLimitedLineEdit(QWidget* parent) : QLineEdit(parent) {
+    connect(this, &QLineEdit::textEdited, this, [this] { modified_ = true; });
+}
+
+qsizetype ByteLimitedLineEdit::byteLength() const {
+    return cp932::byteLength(QLineEdit::text());
+}
+
+qsizetype ByteLimitedLineEdit::selectionByteLength() const {
+    return cp932::byteLength(QLineEdit::selectedText());
+}
+
+void ByteLimitedLineEdit::setText(const QString& text) {
+    undo_.reset();
+    typingRun_ = false;
+    modified_ = false;
+    QLineEdit::setText(text);
+}
+
+ByteLimitedLineEdit::State ByteLimitedLineEdit::state() const {
+    State s;
+    s.text = QLineEdit::text();
+    s.position = cursorPosition();
+    s.anchor = s.position;
+    if (hasSelectedText()) {
+        const int start = selectionStart();
+        const int end = start + int(QLineEdit::selectedText().size());
+        s.anchor = s.position == start ? end : start;
+    }
+    return s;
+}
+
+void ByteLimitedLineEdit::restore(const State& s) {
+    QLineEdit::setText(s.text);
+    setCursorPosition(s.anchor);
+    cursorForward(true, s.position - s.anchor);
+}
+
+template <class F>
+void ByteLimitedLineEdit::edit(F&& change, bool typing) {
+    const State before = state();
+    change();
+    if (QLineEdit::text() == before.text)
+        return;
+    if (!(typing && typingRun_))
+        undo_ = before;
+    typingRun_ = typing;
+    modified_ = true;
+}
+
+QString ByteLimitedLineEdit::fitting(const QString& text) const {
+    const QString clean = firstLine(filter_ ? filter_(text) : cp932::normalizeForInput(text));
+    if (byteLimit_ <= 0)
+        return clean;
+    const qsizetype room = byteLimit_ - (byteLength() - selectionByteLength());
+    return room <= 0 ? QString() : cp932::fitPrefix(clean, room);
+}
+
+void ByteLimitedLineEdit::undo() {
+    if (!undo_ || isReadOnly())
+        return;
+    const State now = state();
+    restore(*undo_);
+    undo_ = now;
+    typingRun_ = false;
+    modified_ = true;
+}
+
+bool ByteLimitedLineEdit::replaceSelection(const QString& text) {
+    if (isReadOnly())
+        return false;
+    const QString fit = fitting(text);
+    if (fit.isEmpty() && !text.isEmpty())
+        return false;
+    edit([&] { QLineEdit::insert(fit); });
+    return true;
+}
+
+void ByteLimitedLineEdit::pasteLimited() {
+    if (clipboard::hasText())
+        replaceSelection(clipboard::text());
+}
+
+void ByteLimitedLineEdit::cut() {
+    if (isReadOnly() || !hasSelectedText())
+        return;
+    edit([&] { QLineEdit::cut(); });
+}
+
+void ByteLimitedLineEdit::setInputMethodEnabled(bool enabled) {
+    setAttribute(Qt::WA_InputMethodEnabled, enabled);
+    setInputMethodHints(enabled ? Qt::ImhNone : (Qt::ImhLatinOnly | Qt::ImhPreferLatin));
+}
+
+void ByteLimitedLineEdit::keyPressEvent(QKeyEvent* event) {
+    if (isUndoKey(event)) {
+        undo();
+        event->accept();
+        return;
+    }
+    if (event->matches(QKeySequence::Paste)) {
+        pasteLimited();
+        event->accept();
+        return;
+    }
+    if (event->matches(QKeySequence::Cut)) {
+        cut();
+        event->accept();
+        return;
+    }
+    const QString typed = typedText(event);
+    if (!typed.isEmpty() && !isReadOnly()) {
+        const QString fit = fitting(typed);
+        // Refused silently when it does not fit whole.
+        if (!fit.isEmpty())
+            edit([&] { QLineEdit::insert(fit); }, true);
+        event->accept();
+        return;
+    }
+    edit([&] { QLineEdit::keyPressEvent(event); });
+    if (event->key() != Qt::Key_Shift && event->key() != Qt::Key_Control)
+        typingRun_ = false;
+}
+
+void ByteLimitedLineEdit::inputMethodEvent(QInputMethodEvent* event) {
+    if (event->commitString().isEmpty() || isReadOnly()) {
+        QLineEdit::inputMethodEvent(event);
+        return;
+    }
+    QInputMethodEvent limited(event->preeditString(), event->attributes());
+    limited.setCommitString(fitting(event->commitString()), event->replacementStart(),
+                            event->replacementLength());
+    edit([&] { QLineEdit::inputMethodEvent(&limited); });
+}
+
+void ByteLimitedLineEdit::dropEvent(QDropEvent* event) {
+    if (isReadOnly() || !event->mimeData()->hasText()) {
+        event->ignore();
+        return;
+    }
+    const QString fit = fitting(event->mimeData()->text());
+    if (fit.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    QMimeData data;
+    data.setText(fit);
+    QDropEvent limited(event->position(), event->dropAction(), &data, event->buttons(),
+                       event->modifiers());
+    edit([&] { QLineEdit::dropEvent(&limited); });
+    event->setDropAction(limited.dropAction());
+    event->setAccepted(limited.isAccepted());
+}
+
+void ByteLimitedLineEdit::contextMenuEvent(QContextMenuEvent* event) {
+    showEditMenu(this, event, hasSelectedText(), isReadOnly());
+}
+
+void ByteLimitedLineEdit::mousePressEvent(QMouseEvent* event) {
+    typingRun_ = false;
+    QLineEdit::mousePressEvent(event);
+}
+
+void ByteLimitedLineEdit::mouseReleaseEvent(QMouseEvent* event) {
+    // No middle-button paste of the selection: it would bypass the limit.
+    if (event->button() == Qt::MiddleButton) {
+        event->accept();
+        return;
+    }
+    QLineEdit::mouseReleaseEvent(event);
+}
+
+void ByteLimitedLineEdit::focusOutEvent(QFocusEvent* event) {
+    // The selection stays when the focus leaves, so the edit commands still see it.
+    const State kept = state();
+    const bool hadSelection = hasSelectedText();
+    typingRun_ = false;
+    QLineEdit::focusOutEvent(event);
+    if (hadSelection && !hasSelectedText() && QLineEdit::text() == kept.text) {
+        setCursorPosition(kept.anchor);
+        cursorForward(true, kept.position - kept.anchor);
+    }
+}
+
+// ---------------------------------------------------------------- multi-line
+
+ByteLimitedMemo::ByteLimitedMemo(QWidget* parent) : QPlainTextEdit(parent) {
+    // Undo is ours: one step that toggles.
+    setUndoRedoEnabled(false);
+    setTabChangesFocus(true);
+}
+
+qsizetype ByteLimitedMemo::byteLength() const {
+    return cp932::byteLength(toPlainText());
+}
+
+QString ByteLimitedMemo::selectedText() const {
+    return cp932::toCrLf(textCursor().selectedText());
+}
+
+qsizetype ByteLimitedMemo::selectionByteLength() const {
+    return cp932::byteLength(selectedText());
+}
+
+QString ByteLimitedMemo::text() const {
+    return cp932::toCrLf(toPlainText());
+}
+
+void ByteLimitedMemo::setText(const QString& crlfText) {
+    undo_.reset();
+    typingRun_ = false;
+    setPlainText(cp932::toLf(crlfText));
+    modified_ = false;
+}
+
+ByteLimitedMemo::State ByteLimitedMemo::state() const {
+    const QTextCursor c = textCursor();
+    return State{toPlainText(), c.anchor(), c.position()};
+}
+
+void ByteLimitedMemo::restore(const State& s) {
+    setPlainText(s.text);
+    QTextCursor c = textCursor();
+    c.setPosition(s.anchor);
+    c.setPosition(s.position, QTextCursor::KeepAnchor);
+    setTextCursor(c);
+}
+
+template <class F>
+void ByteLimitedMemo::edit(F&& change, bool typing) {
+    const State before = state();
+    change();
+    if (toPlainText() == before.text)
+        return;
+    if (!(typing && typingRun_))
+        undo_ = before;
+    typingRun_ = typing;
+    modified_ = true;
+}
+
+QString ByteLimitedMemo::fitting(const QString& crlfText) const {
+    QString clean = filter_ ? filter_(crlfText) : cp932::normalizeForInput(crlfText);
+    clean = cp932::toCrLf(cp932::toLf(clean));
+    if (byteLimit_ <= 0)
+        return clean;
+    const qsizetype room = byteLimit_ - (byteLength() - selectionByteLength());
+    return room <= 0 ? QString() : cp932::fitPrefix(clean, room);
+}
+
+void ByteLimitedMemo::insertPlain(const QString& crlfText) {
+    QTextCursor c = textCursor();
+    c.insertText(cp932::toLf(crlfText));
+    setTextCursor(c);
+    ensureCursorVisible();
+}
+
+void ByteLimitedMemo::undo() {
+    if (!undo_ || isReadOnly())
+        return;
+    const State now = state();
+    restore(*undo_);
+    undo_ = now;
+    typingRun_ = false;
+    modified_ = true;
+}
+
+bool ByteLimitedMemo::replaceSelection(const QString& text) {
+    if (isReadOnly())
+        return false;
+    const QString fit = fitting(text);
+    if (fit.isEmpty() && !text.isEmpty())
+        return false;
+    edit([&] { insertPlain(fit); });
+    return true;
+}
+
+void ByteLimitedMemo::pasteLimited() {
+    if (clipboard::hasText())
+        replaceSelection(clipboard::text());
+}
+
+void ByteLimitedMemo::cut() {
+    if (isReadOnly() || !textCursor().hasSelection())
+        return;
+    edit([&] { QPlainTextEdit::cut(); });
+}
+
+void ByteLimitedMemo::setInputMethodEnabled(bool enabled) {
+    setAttribute(Qt::WA_InputMethodEnabled, enabled);
+    setInputMethodHints(enabled ? Qt::ImhNone : (Qt::ImhLatinOnly | Qt::ImhPreferLatin));
+}
+
+void ByteLimitedMemo::keyPressEvent(QKeyEvent* event) {
+    if (isUndoKey(event)) {
+        undo();
+        event->accept();
+        return;
+    }
+    if (event->matches(QKeySequence::Paste)) {
+        pasteLimited();
+        event->accept();
+        return;
+    }
+    if (event->matches(QKeySequence::Cut)) {
+        cut();
+        event->accept();
+        return;
+    }
+    const bool enter = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+                       !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    const QString typed = enter ? QStringLiteral("\r\n") : typedText(event);
+    if (!typed.isEmpty() && !isReadOnly()) {
+        const QString fit = fitting(typed);
+        if (!fit.isEmpty())
+            edit([&] { insertPlain(fit); }, !enter);
+        if (enter)
+            typingRun_ = false;
+        event->accept();
+        return;
+    }
+    edit([&] { QPlainTextEdit::keyPressEvent(event); });
+    if (event->key() != Qt::Key_Shift && event->key() != Qt::Key_Control)
+        typingRun_ = false;
+}
+
+void ByteLimitedMemo::inputMethodEvent(QInputMethodEvent* event) {
+    if (event->commitString().isEmpty() || isReadOnly()) {
+        QPlainTextEdit::inputMethodEvent(event);
+        return;
+    }
+    QInputMethodEvent limited(event->preeditString(), event->attributes());
+    limited.setCommitString(cp932::toLf(fitting(event->commitString())), event->replacementStart(),
+                            event->replacementLength());
+    edit([&] { QPlainTextEdit::inputMethodEvent(&limited); });
+}
+
+bool ByteLimitedMemo::canInsertFromMimeData(const QMimeData* source) const {
+    return !isReadOnly() && source->hasText();
+}
+
+void ByteLimitedMemo::insertFromMimeData(const QMimeData* source) {
+    if (!canInsertFromMimeData(source))
+        return;
+    const QString fit = fitting(cp932::toCrLf(cp932::toLf(source->text())));
+    if (fit.isEmpty())
+        return;
+    edit([&] { insertPlain(fit); });
+}
+
+void ByteLimitedMemo::contextMenuEvent(QContextMenuEvent* event) {
+    showEditMenu(this, event, textCursor().hasSelection(), isReadOnly());
+}
+
+void ByteLimitedMemo::mousePressEvent(QMouseEvent* event) {
+    typingRun_ = false;
+    // No middle-button paste of the selection: it would bypass the limit.
+    if (event->button() == Qt::MiddleButton) {
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::mousePressEvent(event);
+}
+
+}  // namespace toolkit

@@ -3,12 +3,18 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <functional>
+#include <optional>
+
+class QMenu;
 
 // Text fields whose input limit counts bytes of code page 932. What the user types,
 // commits through an input method, pastes or drops goes in only as far as it fits,
 // in whole characters; text the program sets is never cut. While a field holds more
 // than its limit, further input is refused and deleting still works. Characters the
 // code page cannot hold never enter as such (see cp932::normalizeForInput).
+//
+// Both keep their own modified flag and a single-step undo that toggles: a second
+// undo restores what the first took back. Text set by the program clears both.
 namespace toolkit {
 
 // Turns what the user inserts into text the field may hold; the default is
@@ -17,7 +23,7 @@ using InputFilter = std::function<QString(QStringView)>;
 
 class ByteLimitedLineEdit : public QLineEdit {
     Q_OBJECT
-public:
+  public:
     explicit ByteLimitedLineEdit(QWidget* parent = nullptr);
 
     // 0: no limit.
@@ -26,32 +32,57 @@ public:
     qsizetype byteLength() const;
     qsizetype selectionByteLength() const;
 
+    // A program change: never cut, clears the modified flag and the undo step.
+    void setText(const QString& text);
+    void clear() { setText(QString()); }
+    bool isModified() const { return modified_; }
+    void setModified(bool modified) { modified_ = modified; }
+    bool canUndo() const { return undo_.has_value(); }
+    void undo();
+
     // Replaces the selection (or inserts at the cursor) with as much of `text` as
     // fits the limit, as a user edit. Returns false when nothing of it fitted.
     bool replaceSelection(const QString& text);
     // Paste from the clipboard under the limit.
     void pasteLimited();
+    void cut();
 
     void setInputFilter(InputFilter filter) { filter_ = std::move(filter); }
     void setInputMethodEnabled(bool enabled);
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
-private:
+  private:
+    struct State {
+        QString text;
+        int anchor = 0;
+        int position = 0;
+    };
+    State state() const;
+    void restore(const State& s);
+    // Runs one user edit; records the undo step when the text changed.
+    template <class F>
+    void edit(F&& change, bool typing = false);
     QString fitting(const QString& text) const;
 
     int byteLimit_ = 0;
     InputFilter filter_;
+    bool modified_ = false;
+    bool typingRun_ = false;
+    std::optional<State> undo_;
 };
 
 // The multi-line field. Its text is CR LF on our side; the widget holds '\n'.
 class ByteLimitedMemo : public QPlainTextEdit {
     Q_OBJECT
-public:
+  public:
     explicit ByteLimitedMemo(QWidget* parent = nullptr);
 
     void setByteLimit(int bytes) { byteLimit_ = bytes; }
@@ -60,30 +91,53 @@ public:
     qsizetype selectionByteLength() const;
 
     // The text with CR LF line breaks; setting it is a program change (never cut,
-    // not modified, textChanged emitted).
+    // not modified, no undo step, textChanged emitted).
     QString text() const;
     void setText(const QString& crlfText);
+    void clear() { setText(QString()); }
+    // Selected text with CR LF line breaks.
+    QString selectedText() const;
+    bool hasSelectedText() const { return textCursor().hasSelection(); }
 
-    bool isModified() const;
-    void setModified(bool modified);
+    bool isModified() const { return modified_; }
+    void setModified(bool modified) { modified_ = modified; }
+    bool canUndo() const { return undo_.has_value(); }
+    void undo();
 
     bool replaceSelection(const QString& text);
     void pasteLimited();
+    void cut();
 
     void setInputFilter(InputFilter filter) { filter_ = std::move(filter); }
     void setInputMethodEnabled(bool enabled);
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
 
-private:
-    QString fitting(const QString& text) const;
+  private:
+    struct State {
+        QString text;  // as the widget holds it ('\n')
+        int anchor = 0;
+        int position = 0;
+    };
+    State state() const;
+    void restore(const State& s);
+    template <class F>
+    void edit(F&& change, bool typing = false);
+    // `crlfText` cut to what fits, still CR LF.
+    QString fitting(const QString& crlfText) const;
+    void insertPlain(const QString& crlfText);
 
     int byteLimit_ = 0;
     InputFilter filter_;
+    bool modified_ = false;
+    bool typingRun_ = false;
+    std::optional<State> undo_;
 };
 
 }  // namespace toolkit

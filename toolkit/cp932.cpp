@@ -1,1 +1,207 @@
-// (to be written)
+#include "toolkit/cp932.h"
+
+#include <QList>
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <array>
+#include <cstdint>
+#include <memory>
+
+namespace cp932 {
+namespace {
+
+constexpr char kEncoding[] = "Shift_JIS";
+
+// Byte length of every BMP code point (0: not in the code page), built once from the
+// converter itself so that counting and encoding never disagree. The converter writes
+// FC FC for a character it cannot hold; FC FC is no valid code of its own.
+const std::array<std::uint8_t, 0x10000>& lengths() {
+    static const std::unique_ptr<std::array<std::uint8_t, 0x10000>> table = [] {
+        auto t = std::make_unique<std::array<std::uint8_t, 0x10000>>();
+        t->fill(0);
+        QString all;
+        all.reserve(0x10000);
+        QList<char16_t> order;
+        for (char32_t c = 0; c < 0x10000; ++c) {
+            if (c >= 0xD800 && c < 0xE000)
+                continue;
+            all.append(QChar(char16_t(c)));
+            order.append(char16_t(c));
+        }
+        QStringEncoder encoder(kEncoding, QStringConverter::Flag::Stateless);
+        const QByteArray bytes = encoder.encode(all);
+        qsizetype pos = 0;
+        for (char16_t c : order) {
+            if (pos >= bytes.size())
+                break;
+            const auto b = std::uint8_t(bytes[pos]);
+            const bool lead = (b >= 0x81 && b <= 0x9F) || b >= 0xE0;
+            if (lead && pos + 1 < bytes.size()) {
+                const auto trail = std::uint8_t(bytes[pos + 1]);
+                (*t)[c] = (b == 0xFC && trail == 0xFC) ? 0 : 2;
+                pos += 2;
+            } else {
+                (*t)[c] = 1;
+                pos += 1;
+            }
+        }
+        return t;
+    }();
+    return *table;
+}
+
+// The look-alikes that other systems type for characters of the code page.
+char32_t lookAlike(char32_t cp) {
+    switch (cp) {
+        case 0x301C:
+            return 0xFF5E;  // WAVE DASH -> FULLWIDTH TILDE
+        case 0x2016:
+            return 0x2225;  // DOUBLE VERTICAL LINE -> PARALLEL TO
+        case 0x2212:
+            return 0xFF0D;  // MINUS SIGN -> FULLWIDTH HYPHEN-MINUS
+        case 0x00A2:
+            return 0xFFE0;  // CENT SIGN
+        case 0x00A3:
+            return 0xFFE1;  // POUND SIGN
+        case 0x00AC:
+            return 0xFFE2;  // NOT SIGN
+        case 0x2014:
+            return 0x2015;  // EM DASH -> HORIZONTAL BAR
+        default:
+            return 0;
+    }
+}
+
+}  // namespace
+
+int charLength(char32_t cp) {
+    if (cp >= 0x10000)
+        return 0;
+    return lengths()[cp];
+}
+
+bool canEncode(char32_t cp) {
+    return charLength(cp) != 0;
+}
+
+qsizetype byteLength(QStringView text) {
+    const auto& len = lengths();
+    qsizetype total = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c == u'\n') {
+            total += (i > 0 && text[i - 1] == u'\r') ? 1 : 2;
+        } else if (QChar::isHighSurrogate(c)) {
+            // Never encodable; counts as the '?' it becomes.
+            if (i + 1 < text.size() && text[i + 1].isLowSurrogate())
+                ++i;
+            total += 1;
+        } else {
+            const int n = len[c];
+            total += n == 0 ? 1 : n;
+        }
+    }
+    return total;
+}
+
+QByteArray encode(QStringView text) {
+    QString safe;
+    safe.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            safe.append(u'?');
+            ++i;
+        } else if (c.isSurrogate() || lengths()[c.unicode()] == 0) {
+            safe.append(u'?');
+        } else {
+            safe.append(c);
+        }
+    }
+    QStringEncoder encoder(kEncoding, QStringConverter::Flag::Stateless);
+    return encoder.encode(safe);
+}
+
+QString decode(QByteArrayView bytes) {
+    QStringDecoder decoder(kEncoding, QStringConverter::Flag::Stateless);
+    return decoder.decode(bytes);
+}
+
+QString normalizeForInput(QStringView text) {
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        char32_t cp = c.unicode();
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            cp = QChar::surrogateToUcs4(c, text[i + 1]);
+            ++i;
+        } else if (c.isSurrogate()) {
+            out.append(u'?');
+            continue;
+        }
+        if (cp == U'\r' || cp == U'\n' || canEncode(cp)) {
+            out.append(QChar(char16_t(cp)));
+        } else if (const char32_t alike = lookAlike(cp)) {
+            out.append(QChar(char16_t(alike)));
+        } else {
+            out.append(u'?');
+        }
+    }
+    return out;
+}
+
+QString fitPrefix(QStringView text, qsizetype maxBytes) {
+    qsizetype used = 0;
+    qsizetype i = 0;
+    while (i < text.size()) {
+        qsizetype step = 1;
+        qsizetype cost;
+        const QChar c = text[i];
+        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
+            step = 2;
+            cost = 2;
+        } else if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            step = 2;
+            cost = 1;
+        } else {
+            cost = byteLength(text.sliced(i, 1));
+        }
+        if (used + cost > maxBytes)
+            break;
+        used += cost;
+        i += step;
+    }
+    return text.first(i).toString();
+}
+
+QString toLf(QStringView crlfText) {
+    QString out;
+    out.reserve(crlfText.size());
+    for (qsizetype i = 0; i < crlfText.size(); ++i) {
+        const QChar c = crlfText[i];
+        if (c == u'\r') {
+            out.append(u'\n');
+            if (i + 1 < crlfText.size() && crlfText[i + 1] == u'\n')
+                ++i;
+        } else {
+            out.append(c);
+        }
+    }
+    return out;
+}
+
+QString toCrLf(QStringView lfText) {
+    QString out;
+    out.reserve(lfText.size() + lfText.size() / 16);
+    for (const QChar c : lfText) {
+        if (c == u'\n' || c == QChar::ParagraphSeparator || c == QChar::LineSeparator) {
+            out.append(u"\r\n");
+        } else {
+            out.append(c);
+        }
+    }
+    return out;
+}
+
+}  // namespace cp932

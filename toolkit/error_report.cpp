@@ -1,1 +1,11 @@
-// (to be written)
+#include "toolkit/error_report.h"
+
+#include "toolkit/message_box.h"
+
+namespace toolkit {
+
+void reportError(QWidget* parent, const FileError& error) {
+    plainBox(parent, error.message(), QStringLiteral("Mirvane"), Icon::Error, {Button::Ok});
+}
+
+}  // namespace toolkit
