@@ -82,6 +82,7 @@ TForm1::TForm1(Forms& forms) : QMainWindow(nullptr), forms_(forms) {
     move(main_layout::kDesignLeft, main_layout::kDesignTop);
     resize(main_layout::kDesignWidth, main_layout::kHeight);
     lastGoodSize_ = size();
+    outerWidth_ = main_layout::kDesignWidth;
     FormCreate();
 }
 
@@ -266,6 +267,7 @@ void TForm1::FormCreate() {
         if (FormCanResize(width, main_layout::kHeight)) {
             window_placement::resizeOuter(this, width, main_layout::kHeight);
             lastGoodSize_ = size();
+            outerWidth_ = width;
         }
         const int limit = doc.readInteger("Setting", "BiteLimit", 0);
         if (limit == 0) {
@@ -313,20 +315,33 @@ void TForm1::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     const QSize extra = window_placement::frameExtra(this);
     const QSize outer = size() + extra;
-    if (!FormCanResize(outer.width(), outer.height()) && lastGoodSize_.isValid() &&
-        lastGoodSize_ != size()) {
-        // Refused: the window keeps the size it had.
-        resize(lastGoodSize_);
+    if (!FormCanResize(outer.width(), outer.height())) {
+        if (lastGoodSize_.isValid() && lastGoodSize_ != size()) {
+            // Refused: the window keeps the size it had.
+            resize(lastGoodSize_);
+            return;
+        }
+        // The same client size under a frame that just appeared; showEvent refits it.
+        FormResize();
         return;
     }
     lastGoodSize_ = size();
+    outerWidth_ = outer.width();
     FormResize();
 }
 
 void TForm1::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    // The frame is known once the window manager has framed the window.
+    // The frame is known once the window manager has framed the window; the outer
+    // size stays what was asked for.
+    const int wanted = outerWidth_;
     applySizeConstraints();
+    if (wanted > 0 && (window_placement::outerWidth(this) != wanted ||
+                       window_placement::outerHeight(this) != main_layout::kHeight)) {
+        const QSize extra = window_placement::frameExtra(this);
+        lastGoodSize_ = QSize(wanted, main_layout::kHeight) - extra;
+        resize(lastGoodSize_);
+    }
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

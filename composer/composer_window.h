@@ -125,4 +125,6 @@ class TForm1 : public QMainWindow {
     toolkit::MenuShortcuts* shortcuts_ = nullptr;
     QString attachmentPath_;
     QSize lastGoodSize_;
+    // The outer width last accepted; kept when the frame appears at the first show.
+    int outerWidth_ = 0;
 };

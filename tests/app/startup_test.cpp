@@ -19,16 +19,20 @@
 #include "extras/about_box.h"
 #include "history/history_window.h"
 #include "settings/settings_dialog.h"
-#include "test_support.h"
+#include "support/test_support.h"
 #include "toolkit/byte_limited_edit.h"
 #include "toolkit/message_box.h"
 #include "toolkit/status_bar.h"
 
 namespace {
 
-QByteArray settingsBytes(const TempProgramDir& dir) { return dir.read(QStringLiteral("mirvane.ini")); }
+QByteArray settingsBytes(const TempProgramDir& dir) {
+    return dir.read(QStringLiteral("mirvane.ini"));
+}
 
-int outerWidth(const QWidget* w) { return window_placement::outerWidth(w); }
+int outerWidth(const QWidget* w) {
+    return window_placement::outerWidth(w);
+}
 
 }  // namespace
 
@@ -62,7 +66,8 @@ TEST(Startup, FirstRunOpensAtDesignPlaceAndStoresPlacementOnClose) {
     QSignalSpy closed(form1, &TForm1::closed);
     EXPECT_TRUE(form1->close());
     EXPECT_EQ(closed.count(), 1);
-    EXPECT_EQ(settingsBytes(dir), QByteArray("[Window]\r\nTop1=272\r\nLeft1=559\r\nWidth1=297\r\n\r\n"));
+    EXPECT_EQ(settingsBytes(dir),
+              QByteArray("[Window]\r\nTop1=272\r\nLeft1=559\r\nWidth1=297\r\n\r\n"));
 }
 
 TEST(Startup, StoredMainPlacementIsAppliedWithTheSizeCheck) {
@@ -157,13 +162,15 @@ TEST(MainWindow, CounterIsPlacedByDigitCountAtLayout) {
     TempProgramDir dir;
     Application program;
     TForm1* form1 = program.forms().form1;
+    program.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form1));
     form1->setBodyLimit(0);
     struct Case {
         int bytes;
         int left;  // -1: where it was
     };
-    for (const Case& c : {Case{0, 400 - 185}, Case{57, 400 - 190}, Case{500, 400 - 195},
-                          Case{1234, -1}}) {
+    for (const Case& c :
+         {Case{0, 400 - 185}, Case{57, 400 - 190}, Case{500, 400 - 195}, Case{1234, -1}}) {
         form1->Memo1->setText(QString(c.bytes, QLatin1Char('a')));
         const int before = form1->Label3->x();
         window_placement::resizeOuter(form1, 400, 297);
