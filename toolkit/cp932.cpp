@@ -19,30 +19,18 @@ const std::array<std::uint8_t, 0x10000>& lengths() {
     static const std::unique_ptr<std::array<std::uint8_t, 0x10000>> table = [] {
         auto t = std::make_unique<std::array<std::uint8_t, 0x10000>>();
         t->fill(0);
-        QString all;
-        all.reserve(0x10000);
-        QList<char16_t> order;
+        // One character at a time, so that each count is that character's own: in one
+        // long run some characters come out as no byte at all.
+        QStringEncoder encoder(kEncoding, QStringConverter::Flag::Stateless);
         for (char32_t c = 0; c < 0x10000; ++c) {
             if (c >= 0xD800 && c < 0xE000)
                 continue;
-            all.append(QChar(char16_t(c)));
-            order.append(char16_t(c));
-        }
-        QStringEncoder encoder(kEncoding, QStringConverter::Flag::Stateless);
-        const QByteArray bytes = encoder.encode(all);
-        qsizetype pos = 0;
-        for (char16_t c : order) {
-            if (pos >= bytes.size())
-                break;
-            const auto b = std::uint8_t(bytes[pos]);
-            const bool lead = (b >= 0x81 && b <= 0x9F) || b >= 0xE0;
-            if (lead && pos + 1 < bytes.size()) {
-                const auto trail = std::uint8_t(bytes[pos + 1]);
-                (*t)[c] = (b == 0xFC && trail == 0xFC) ? 0 : 2;
-                pos += 2;
-            } else {
+            const QChar ch{char16_t(c)};
+            const QByteArray b = encoder.encode(QStringView(&ch, 1));
+            if (b.size() == 1) {
                 (*t)[c] = 1;
-                pos += 1;
+            } else if (b.size() == 2 && b != "\xFC\xFC") {
+                (*t)[c] = 2;
             }
         }
         return t;

@@ -1,1 +1,91 @@
-// (to be written)
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <csignal>
+
+#include "app/atomic_save.h"
+#include "app/ini_document.h"
+#include "toolkit/file_error.h"
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QStringList leftovers(const QString& dir) {
+    return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+}  // namespace
+
+TEST(AtomicSave, ReplacesTheFileAndKeepsItsPermissionBits) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.ini"));
+    atomicSave(path, "old");
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0640), 0);
+    atomicSave(path, "new");
+    EXPECT_EQ(readAll(path), QByteArray("new"));
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(leftovers(dir.path()), QStringList{QStringLiteral("a.ini")});
+}
+
+TEST(AtomicSave, AFailedWriteLeavesTheOldFileAndNoTemporary) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.ini"));
+    atomicSave(path, "old");
+
+    // A file size limit makes the write come up short, as a full disk does.
+    struct rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    bool threw = false;
+    try {
+        atomicSave(path, QByteArray(10000, 'x'));
+    } catch (const FileError& e) {
+        threw = true;
+        EXPECT_EQ(e.kind(), FileError::Kind::Create);
+        EXPECT_EQ(e.path(), path);
+    }
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_TRUE(threw);
+    EXPECT_EQ(readAll(path), QByteArray("old"));
+    EXPECT_EQ(leftovers(dir.path()), QStringList{QStringLiteral("a.ini")});
+}
+
+TEST(AtomicSave, ReportsADirectoryOrAMissingFolder) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("d.ini")));
+    EXPECT_THROW(atomicSave(dir.filePath(QStringLiteral("d.ini")), "x"), FileError);
+    EXPECT_THROW(atomicSave(dir.filePath(QStringLiteral("no/such/a.ini")), "x"), FileError);
+    // A document on such a path reports at write-back; reading it is an open error.
+    EXPECT_THROW(IniDocument(dir.filePath(QStringLiteral("d.ini"))), FileError);
+}
+
+TEST(AtomicSave, AKilledWriterNeverLeavesAHalfFile) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.ini"));
+    for (int round = 0; round < 5; ++round) {
+        QProcess writer;
+        writer.start(QStringLiteral(ATOMIC_SAVE_WRITER), {path});
+        ASSERT_TRUE(writer.waitForStarted());
+        ASSERT_TRUE(writer.waitForReadyRead(10000));  // it has saved at least once
+        writer.kill();
+        writer.waitForFinished();
+        const QByteArray content = readAll(path);
+        ASSERT_EQ(content.size(), 64 * 1024) << "round " << round;
+        EXPECT_EQ(content.count(content.at(0)), content.size());
+    }
+}
