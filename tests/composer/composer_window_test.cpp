@@ -1,0 +1,218 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QTest>
+
+#include "addressbook/address_book_window.h"
+#include "addressbook/address_entry_dialogs.h"
+#include "app/application.h"
+#include "composer/composer_window.h"
+#include "history/history_window.h"
+#include "settings/settings_dialog.h"
+#include "support/test_support.h"
+#include "toolkit/beep.h"
+#include "toolkit/byte_limited_edit.h"
+#include "toolkit/clipboard.h"
+#include "toolkit/status_bar.h"
+
+namespace {
+
+// One running program with its main window shown and focused.
+class Composer : public ::testing::Test {
+protected:
+    void SetUp() override {
+        program = std::make_unique<Application>();
+        program->show();
+        form1 = program->forms().form1;
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form1));
+        form1->activateWindow();
+        QApplication::setActiveWindow(form1);
+    }
+    void TearDown() override {
+        toolkit::clipboard::clear();
+        program.reset();
+    }
+
+    void focus(QWidget* field) {
+        field->setFocus(Qt::OtherFocusReason);
+        ASSERT_TRUE(field->hasFocus());
+    }
+    static void commit(QWidget* w, const QString& text) {
+        QInputMethodEvent e;
+        e.setCommitString(text);
+        QApplication::sendEvent(w, &e);
+    }
+    void ctrl(QWidget* w, Qt::Key key) { QTest::keyClick(w, key, Qt::ControlModifier); }
+
+    TempProgramDir dir;
+    std::unique_ptr<Application> program;
+    TForm1* form1 = nullptr;
+};
+
+}  // namespace
+
+TEST_F(Composer, StartsEmptyWithItsMenusEnabledAsDesigned) {
+    EXPECT_EQ(form1->Label3->text(), QStringLiteral("0"));
+    EXPECT_EQ(form1->StatusBar1->panelText(0), QStringLiteral("宛先："));
+    EXPECT_EQ(form1->StatusBar1->panelText(1), QStringLiteral("添付：なし"));
+    EXPECT_EQ(form1->StatusBar1->panelText(2), QStringLiteral("メール作成中"));
+    for (QAction* off : {form1->Undo1, form1->P1, form1->O1, form1->D1}) {
+        EXPECT_FALSE(off->isEnabled()) << off->objectName().toStdString();
+    }
+    for (QAction* on : {form1->N4, form1->S1, form1->Cut1, form1->Copy1, form1->Paste1,
+                        form1->A1, form1->N5, form1->S2}) {
+        EXPECT_TRUE(on->isEnabled()) << on->objectName().toStdString();
+    }
+    saveScreenshot(form1, QStringLiteral("composer-empty"));
+}
+
+TEST_F(Composer, SubjectPasteTakesOnlyWhatFitsAsAWhole) {
+    toolkit::BeepRecorder beeps;
+    focus(form1->Edit3);
+    form1->Edit3->setText(QString(25, QLatin1Char('s')));
+    form1->Edit3->end(false);
+    toolkit::clipboard::setText(QStringLiteral("12345"));
+    ctrl(form1->Edit3, Qt::Key_V);
+    EXPECT_EQ(form1->Edit3->byteLength(), 30);
+    EXPECT_EQ(beeps.systemBeeps(), 0);
+
+    // 25 + 6 is refused even with 10 bytes selected that the paste would replace.
+    form1->Edit3->setText(QString(25, QLatin1Char('s')));
+    form1->Edit3->setSelection(0, 10);
+    toolkit::clipboard::setText(QStringLiteral("123456"));
+    ctrl(form1->Edit3, Qt::Key_V);
+    EXPECT_EQ(form1->Edit3->text(), QString(25, QLatin1Char('s')));
+    EXPECT_EQ(beeps.systemBeeps(), 1);
+
+    // Empty subject and empty clipboard text: nothing to paste, a beep.
+    form1->Edit3->setText(QString());
+    toolkit::clipboard::setText(QString());
+    form1->Paste1Click();
+    EXPECT_EQ(beeps.systemBeeps(), 2);
+}
+
+TEST_F(Composer, CutAndCopyFollowSelectionsInAnyField) {
+    form1->Edit1Click();
+    EXPECT_FALSE(form1->Cut1->isEnabled());
+    EXPECT_FALSE(form1->Copy1->isEnabled());
+
+    form1->Edit2->setText(QStringLiteral("taro@example.jp"));
+    focus(form1->Edit2);
+    form1->Edit2->setSelection(0, 4);
+    focus(form1->Memo1);
+    form1->Memo1->setText(QStringLiteral("body"));
+    form1->Edit1Click();
+    EXPECT_TRUE(form1->Cut1->isEnabled());
+    EXPECT_TRUE(form1->Copy1->isEnabled());
+    // Cut works on the focused body, which has nothing selected.
+    toolkit::clipboard::setText(QStringLiteral("kept"));
+    ctrl(form1->Memo1, Qt::Key_X);
+    EXPECT_EQ(form1->Memo1->text(), QStringLiteral("body"));
+    EXPECT_EQ(form1->Edit2->text(), QStringLiteral("taro@example.jp"));
+    EXPECT_EQ(toolkit::clipboard::text(), QStringLiteral("kept"));
+}
+
+TEST_F(Composer, UndoFollowsTheModifiedFlags) {
+    focus(form1->Memo1);
+    ctrl(form1->Memo1, Qt::Key_Z);  // nothing modified: nothing happens
+    EXPECT_EQ(form1->Memo1->text(), QString());
+    form1->Edit1Click();
+    EXPECT_FALSE(form1->Undo1->isEnabled());
+
+    QTest::keyClicks(form1->Memo1, QStringLiteral("hello"));
+    EXPECT_EQ(form1->Label3->text(), QStringLiteral("5"));
+    ctrl(form1->Memo1, Qt::Key_Z);
+    EXPECT_EQ(form1->Memo1->text(), QString());
+    EXPECT_EQ(form1->Label3->text(), QStringLiteral("0"));
+    form1->Edit1Click();
+    EXPECT_FALSE(form1->Undo1->isEnabled());
+}
+
+TEST_F(Composer, PasteWithoutClipboardTextDoesNothing) {
+    toolkit::clipboard::clear();
+    focus(form1->Memo1);
+    ctrl(form1->Memo1, Qt::Key_V);
+    EXPECT_FALSE(form1->Paste1->isEnabled());
+    EXPECT_EQ(form1->Memo1->text(), QString());
+    // The key did not reach the field as a typed "v" either.
+    EXPECT_FALSE(form1->Memo1->isModified());
+}
+
+TEST_F(Composer, ASpaceAloneMakesTheMailWorthSaving) {
+    form1->N1Click();
+    EXPECT_FALSE(form1->P1->isEnabled());
+    focus(form1->Memo1);
+    QTest::keyClick(form1->Memo1, Qt::Key_Space);
+    form1->N1Click();
+    EXPECT_TRUE(form1->P1->isEnabled());
+    // A saved draft, also one from an earlier run, enables O1.
+    dir.write(QStringLiteral("mirvane.ini"), "[Preservation]\r\nTo=a\r\n");
+    form1->N1Click();
+    EXPECT_TRUE(form1->O1->isEnabled());
+}
+
+TEST_F(Composer, CounterShowsTheBodysBytes) {
+    struct Case {
+        QString body;
+        const char* shown;
+    };
+    form1->setBodyLimit(0);
+    const QList<Case> cases = {{QString(), "0"},
+                               {QStringLiteral("abc"), "3"},
+                               {QStringLiteral("あ"), "2"},
+                               {QStringLiteral("a\r\nb"), "4"},
+                               {QStringLiteral("ﾊﾞｲﾄ"), "4"},
+                               {QStringLiteral("end\r\n"), "5"},
+                               {QString(1234, QLatin1Char('x')), "1234"}};
+    for (const Case& c : cases) {
+        form1->Memo1->setText(c.body);
+        EXPECT_EQ(form1->Label3->text(), QLatin1String(c.shown));
+    }
+    // The counter stays right-aligned next to its unit label.
+    form1->Memo1->setText(QStringLiteral("abc"));
+    const int right = form1->Label3->geometry().right();
+    form1->Memo1->setText(QStringLiteral("a"));
+    EXPECT_EQ(form1->Label3->geometry().right(), right);
+}
+
+TEST_F(Composer, BodyLimitRefusesWhatDoesNotFitWhole) {
+    ASSERT_EQ(form1->bodyLimit(), 500);
+    focus(form1->Memo1);
+    form1->Memo1->setText(QString(499, QLatin1Char('a')));
+    form1->Memo1->moveCursor(QTextCursor::End);
+    commit(form1->Memo1, QStringLiteral("あ"));
+    EXPECT_EQ(form1->Label3->text(), QStringLiteral("499"));
+    QTest::keyClicks(form1->Memo1, QStringLiteral("a"));
+    EXPECT_EQ(form1->Label3->text(), QStringLiteral("500"));
+
+    form1->Memo1->setText(QString());
+    toolkit::clipboard::setText(QString(600, QLatin1Char('p')));
+    ctrl(form1->Memo1, Qt::Key_V);
+    EXPECT_EQ(form1->Label3->text(), QStringLiteral("500"));
+
+    // Text the program sets is never cut.
+    form1->Memo1->setText(QString(700, QLatin1Char('d')));
+    EXPECT_EQ(form1->Label3->text(), QStringLiteral("700"));
+}
+
+TEST_F(Composer, WindowCommandsShowTheOtherWindowsModeless) {
+    const Forms& f = program->forms();
+    form1->Button1Click();
+    form1->N15Click();
+    form1->L1Click();
+    form1->N3Click();
+    for (QWidget* w : std::initializer_list<QWidget*>{f.form4, f.form5, f.form7, f.form2}) {
+        EXPECT_TRUE(w->isVisible()) << w->objectName().toStdString();
+        EXPECT_FALSE(w->isModal());
+    }
+    // Showing a visible window again only brings it to the front.
+    const QPoint at = f.form4->pos();
+    form1->Button1Click();
+    EXPECT_EQ(f.form4->pos(), at);
+    for (QWidget* w : std::initializer_list<QWidget*>{f.form4, f.form5, f.form7, f.form2}) {
+        w->hide();
+    }
+}
