@@ -1,0 +1,195 @@
+#include "bsmtp/error_text.h"
+
+#include "bsmtp/cp932_text.h"
+
+#include <QString>
+
+#include <cerrno>
+#include <cstring>
+
+namespace bsmtp {
+
+QByteArray fitError(QByteArrayView text) {
+    return text.first(fitCharacters(text, kMaxErrorBytes)).toByteArray();
+}
+
+void writeError(char* buffer, QByteArrayView text) {
+    if (buffer == nullptr) {
+        return;
+    }
+    const QByteArray fitted = fitError(text);
+    std::memcpy(buffer, fitted.constData(), fitted.size());
+    buffer[fitted.size()] = '\0';
+}
+
+QByteArray jp(const char16_t* text) {
+    return encodeCp932(QString::fromUtf16(text)).value_or(QByteArray("?"));
+}
+
+QByteArray printable(QByteArrayView text) {
+    QByteArray out;
+    out.reserve(text.size());
+    for (char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        out += (u >= 0x20 && u < 0x7F) ? c : '?';
+    }
+    return out.trimmed();
+}
+
+QByteArray inputError(InputProblem problem) {
+    switch (problem) {
+        case InputProblem::EmptyTo:
+            return jp(u"宛先が入力されていません");
+        case InputProblem::EmptyFrom:
+            return jp(u"差出人のアドレスが設定されていません");
+        case InputProblem::BadTo:
+            return jp(u"宛先に使えない文字(改行や全角文字など)があります");
+        case InputProblem::BadFrom:
+            return jp(u"差出人のアドレスに使えない文字(改行や全角文字など)があります");
+        case InputProblem::LongTo:
+            return jp(u"宛先が長すぎます");
+        case InputProblem::LongFrom:
+            return jp(u"差出人のアドレスが長すぎます");
+        case InputProblem::BadSubject:
+            return jp(u"件名に改行は使えません");
+    }
+    return {};
+}
+
+QByteArray serverError(const ServerAddress& server) {
+    switch (server.problem) {
+        case ServerAddress::Problem::None:
+            return {};
+        case ServerAddress::Problem::Empty:
+            return jp(u"SMTPサーバーが設定されていません");
+        case ServerAddress::Problem::BadScheme:
+            return fitError(jp(u"SMTPサーバーに使えない方式です: ") + printable(server.scheme));
+        case ServerAddress::Problem::Malformed:
+            return jp(u"SMTPサーバーの指定が正しくありません");
+    }
+    return {};
+}
+
+QByteArray attachmentError(Attachment::Problem problem, QByteArrayView name) {
+    switch (problem) {
+        case Attachment::Problem::None:
+            return {};
+        case Attachment::Problem::BadName:
+            return jp(u"添付ファイルのパスに使えない文字があります");
+        case Attachment::Problem::NotFound:
+            return fitError(jp(u"添付ファイルが見つかりません: ") + name.toByteArray());
+        case Attachment::Problem::NotRegular:
+            return fitError(jp(u"添付できるのは通常のファイルだけです: ") + name.toByteArray());
+        case Attachment::Problem::Unreadable:
+            return fitError(jp(u"添付ファイルを読めません: ") + name.toByteArray());
+    }
+    return {};
+}
+
+QByteArray netrcError(NetrcLookup::Problem problem) {
+    switch (problem) {
+        case NetrcLookup::Problem::None:
+            return {};
+        case NetrcLookup::Problem::OthersCanRead:
+            return jp(u"~/.netrc を他人が読めます。chmod 600 にしてください");
+        case NetrcLookup::Problem::NotOwner:
+            return jp(u"~/.netrc の所有者が本人ではありません");
+        case NetrcLookup::Problem::NotRegular:
+        case NetrcLookup::Problem::Unreadable:
+            return jp(u"~/.netrc を読めません");
+    }
+    return {};
+}
+
+namespace {
+
+// The message, then the server's reply when there is one.
+QByteArray withReply(const QByteArray& message, const SendOutcome& o) {
+    if (o.replyLine.isEmpty()) {
+        return fitError(message);
+    }
+    return fitError(message + ": " + printable(o.replyLine));
+}
+
+bool isRejection(int code) {
+    return code >= 400 && code < 600;
+}
+
+}  // namespace
+
+QByteArray sendError(const SendOutcome& o, QByteArrayView host, QByteArrayView attachmentName) {
+    const QByteArray hostText = printable(host);
+    switch (o.code) {
+        case CURLE_OK:
+            return {};
+        case CURLE_COULDNT_RESOLVE_HOST:
+            return fitError(jp(u"SMTPサーバーが見つかりません: ") + hostText);
+        case CURLE_COULDNT_CONNECT:
+            if (o.osErrno == ECONNREFUSED) {
+                return fitError(jp(u"SMTPサーバーに接続を拒否されました: ") + hostText);
+            }
+            return fitError(jp(u"SMTPサーバーに接続できません: ") + hostText);
+        case CURLE_PEER_FAILED_VERIFICATION:
+            return jp(u"サーバーの証明書を信頼できません");
+        case CURLE_SSL_CACERT_BADFILE:
+            return jp(u"信頼する証明書の一覧を読めません");
+        case CURLE_USE_SSL_FAILED:
+            return jp(u"サーバーがSTARTTLSに対応していないため送信しません");
+        case CURLE_SSL_CONNECT_ERROR:
+            return jp(u"サーバーとTLSで接続できませんでした");
+        case CURLE_ABORTED_BY_CALLBACK:
+            if (o.sourceFailure == MessageSource::Failure::FileChanged) {
+                return fitError(jp(u"送信中に添付ファイルが変わったため中止しました: ") +
+                                attachmentName.toByteArray());
+            }
+            return fitError(jp(u"添付ファイルを読めないため中止しました: ") +
+                            attachmentName.toByteArray());
+        default:
+            break;
+    }
+
+    // Whatever went wrong after the whole message went out, the server may have kept it.
+    if (o.messageSent && !isRejection(o.replyCode)) {
+        return jp(u"送信後に応答がなく、届いたかどうか分かりません");
+    }
+    if (o.code == CURLE_OPERATION_TIMEDOUT) {
+        if (!o.greeted) {
+            return jp(u"SMTPサーバーが応答しません(タイムアウト)");
+        }
+        return withReply(jp(u"SMTPサーバーの応答がタイムアウトしました"), o);
+    }
+    switch (o.replyCode) {
+        case 530:
+            return withReply(jp(u"認証が必要です(~/.netrc)"), o);
+        case 535:
+            return withReply(jp(u"認証に失敗しました"), o);
+        case 552:
+            return withReply(jp(u"メールが大きすぎます"), o);
+        default:
+            break;
+    }
+    if (o.code == CURLE_LOGIN_DENIED) {
+        return withReply(jp(u"認証に失敗しました"), o);
+    }
+    if (isRejection(o.replyCode)) {
+        switch (o.stage) {
+            case Stage::Rcpt:
+                return withReply(jp(u"宛先を受け付けられませんでした"), o);
+            case Stage::Mail:
+                return withReply(jp(u"差出人を受け付けられませんでした"), o);
+            case Stage::Data:
+                return withReply(jp(u"メールを受け付けられませんでした"), o);
+            default:
+                return withReply(jp(u"送信できませんでした"), o);
+        }
+    }
+    if (o.dataAccepted) {
+        return jp(u"送信中に接続が切れました(未送信)");
+    }
+    if (!o.greeted) {
+        return fitError(jp(u"SMTPサーバーから応答がありません: ") + hostText);
+    }
+    return fitError(jp(u"送信できませんでした: ") + curl_easy_strerror(o.code));
+}
+
+}  // namespace bsmtp

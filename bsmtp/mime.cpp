@@ -1,0 +1,322 @@
+#include "bsmtp/mime.h"
+
+#include "bsmtp/cp932_text.h"
+
+#include <QRandomGenerator>
+#include <QTimeZone>
+
+namespace bsmtp {
+
+namespace {
+
+constexpr qsizetype kMaxLine = 76;       // lines holding encoded words (RFC 2047)
+constexpr qsizetype kMaxWord = 75;       // one encoded word
+constexpr qsizetype kMaxTextLine = 998;  // any line of a message (RFC 5322)
+
+constexpr char kBase64Alphabet[] =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+qsizetype base64Length(qsizetype bytes) {
+    return (bytes + 2) / 3 * 4;
+}
+
+void appendBase64(QByteArray& out, const unsigned char* p, qsizetype n) {
+    const qsizetype start = out.size();
+    out.resize(start + base64Length(n));
+    char* o = out.data() + start;
+    qsizetype i = 0;
+    for (; i + 3 <= n; i += 3) {
+        const unsigned v = (p[i] << 16) | (p[i + 1] << 8) | p[i + 2];
+        *o++ = kBase64Alphabet[(v >> 18) & 63];
+        *o++ = kBase64Alphabet[(v >> 12) & 63];
+        *o++ = kBase64Alphabet[(v >> 6) & 63];
+        *o++ = kBase64Alphabet[v & 63];
+    }
+    if (i < n) {
+        const unsigned v = (p[i] << 16) | (i + 1 < n ? p[i + 1] << 8 : 0);
+        *o++ = kBase64Alphabet[(v >> 18) & 63];
+        *o++ = kBase64Alphabet[(v >> 12) & 63];
+        *o++ = i + 1 < n ? kBase64Alphabet[(v >> 6) & 63] : '=';
+        *o++ = '=';
+    }
+}
+
+QByteArray base64(QByteArrayView data) {
+    QByteArray out;
+    appendBase64(out, reinterpret_cast<const unsigned char*>(data.data()), data.size());
+    return out;
+}
+
+QByteArray inCharset(QByteArrayView cp932, Charset charset) {
+    if (charset == Charset::Iso2022Jp) {
+        // The caller chose ISO-2022-JP because the text fits it.
+        return toIso2022Jp(cp932).value_or(QByteArray());
+    }
+    return cp932.toByteArray();
+}
+
+QByteArray hex(QByteArrayView bytes) {
+    return bytes.toByteArray().toHex();
+}
+
+// 128 random bits from the system's source, in hex.
+QByteArray randomHex128() {
+    quint32 words[4];
+    QRandomGenerator::system()->generate(std::begin(words), std::end(words));
+    return hex(QByteArrayView(reinterpret_cast<const char*>(words), sizeof words));
+}
+
+bool isDomainChar(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '.';
+}
+
+// The domain for the Message-ID: the sender's, when it looks like one.
+QByteArray idDomain(QByteArrayView from) {
+    const qsizetype at = from.lastIndexOf('@');
+    QByteArrayView domain = at >= 0 ? from.sliced(at + 1) : QByteArrayView();
+    while (domain.endsWith('>')) {
+        domain.chop(1);
+    }
+    if (domain.isEmpty() || domain.size() > 200) {
+        return "mirvane.invalid";
+    }
+    for (char c : domain) {
+        if (!isDomainChar(c)) {
+            return "mirvane.invalid";
+        }
+    }
+    return domain.toByteArray();
+}
+
+bool isAttrChar(unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '.' || c == '_';
+}
+
+// The file name as RFC 2231 parameter(s), each on a folded line of its own.
+QByteArray rfc2231FileName(QByteArrayView cp932Name) {
+    QList<QByteArray> pieces;  // percent-encoded characters, never split
+    for (qsizetype pos = 0; pos < cp932Name.size(); ++pos) {
+        const auto c = static_cast<unsigned char>(cp932Name[pos]);
+        if (isAttrChar(c)) {
+            pieces.append(QByteArray(1, static_cast<char>(c)));
+        } else {
+            pieces.append("%" + QByteArray::number(c, 16).toUpper().rightJustified(2, '0'));
+        }
+    }
+    QByteArray value = pieces.join();
+    const QByteArray single = " filename*=Shift_JIS''" + value;
+    if (single.size() <= kMaxLine) {
+        return single;
+    }
+    QByteArray out;
+    int section = 0;
+    qsizetype next = 0;
+    while (next < pieces.size()) {
+        QByteArray line = " filename*" + QByteArray::number(section) + "*=";
+        if (section == 0) {
+            line += "Shift_JIS''";
+        }
+        // Room for the ';' that separates this section from the next.
+        while (next < pieces.size() && line.size() + pieces[next].size() + 1 <= kMaxLine) {
+            line += pieces[next++];
+        }
+        if (!out.isEmpty()) {
+            out += ";\r\n";
+        }
+        out += line;
+        ++section;
+    }
+    return out;
+}
+
+QByteArray textPartHeaders(Charset charset, bool base64Body) {
+    return QByteArray("Content-Type: text/plain; charset=") + charsetName(charset) +
+           "\r\nContent-Transfer-Encoding: " + (base64Body ? "base64" : "7bit") + "\r\n";
+}
+
+struct EncodedBody {
+    bool base64 = false;
+    QByteArray content;
+};
+
+EncodedBody encodeBody(QByteArrayView body, Charset charset) {
+    const QByteArray normalized = normalizeLineEnds(body);
+    EncodedBody out;
+    if (charset == Charset::Iso2022Jp) {
+        out.content = inCharset(normalized, charset);
+        // 7bit allows no line over 998 bytes; such a body travels in base64 instead.
+        bool fits = true;
+        for (qsizetype start = 0; start < out.content.size();) {
+            qsizetype end = out.content.indexOf("\r\n", start);
+            if (end < 0) {
+                end = out.content.size();
+            }
+            if (end - start > kMaxTextLine) {
+                fits = false;
+                break;
+            }
+            start = end + 2;
+        }
+        if (fits) {
+            return out;
+        }
+        const QByteArray jis = out.content;
+        out.content.clear();
+        Base64Lines().append(out.content, jis);
+        out.base64 = true;
+        return out;
+    }
+    Base64Lines().append(out.content, normalized);
+    out.base64 = true;
+    return out;
+}
+
+QByteArray subjectHeader(QByteArrayView subject, Charset charset) {
+    static constexpr QByteArrayView kName = "Subject: ";
+    const QList<QByteArray> words =
+        encodedWords(subject, charset, kMaxLine - kName.size(), kMaxLine - 1);
+    return kName.toByteArray() + words.join("\r\n ") + "\r\n";
+}
+
+}  // namespace
+
+const char* charsetName(Charset charset) {
+    return charset == Charset::Iso2022Jp ? "ISO-2022-JP" : "Shift_JIS";
+}
+
+QList<QByteArray> encodedWords(QByteArrayView cp932, Charset charset, int firstRoom, int nextRoom) {
+    const QByteArray prefix = QByteArray("=?") + charsetName(charset) + "?B?";
+    const qsizetype overhead = prefix.size() + 2;
+    QList<QByteArray> words;
+    qsizetype start = 0;
+    while (start < cp932.size()) {
+        const qsizetype room =
+            std::min<qsizetype>(kMaxWord, words.isEmpty() ? firstRoom : nextRoom) - overhead;
+        // Grow the word by whole characters while its encoding still fits.
+        qsizetype end = start + charLengthAt(cp932, start);
+        while (end < cp932.size()) {
+            const qsizetype longer = end + charLengthAt(cp932, end);
+            if (base64Length(inCharset(cp932.sliced(start, longer - start), charset).size()) >
+                room) {
+                break;
+            }
+            end = longer;
+        }
+        words.append(prefix + base64(inCharset(cp932.sliced(start, end - start), charset)) + "?=");
+        start = end;
+    }
+    return words;
+}
+
+void Base64Lines::append(QByteArray& out, QByteArrayView data) {
+    const auto* p = reinterpret_cast<const unsigned char*>(data.data());
+    const qsizetype lines = (data.size() + kBytesPerLine - 1) / kBytesPerLine;
+    out.reserve(out.size() + base64Length(data.size()) + 2 * lines);
+    for (qsizetype done = 0; done < data.size(); done += kBytesPerLine) {
+        if (!firstLine_) {
+            out += "\r\n";
+        }
+        firstLine_ = false;
+        appendBase64(out, p + done, std::min(kBytesPerLine, data.size() - done));
+    }
+}
+
+qint64 Base64Lines::encodedSize(qint64 size) {
+    if (size <= 0) {
+        return 0;
+    }
+    const qint64 lines = (size + kBytesPerLine - 1) / kBytesPerLine;
+    return (size + 2) / 3 * 4 + 2 * (lines - 1);
+}
+
+Charset chooseCharset(QByteArrayView subject, QByteArrayView body) {
+    return fitsIso2022Jp(subject) && fitsIso2022Jp(body) ? Charset::Iso2022Jp : Charset::ShiftJis;
+}
+
+MessageIds freshIds(QByteArrayView from) {
+    MessageIds ids;
+    ids.date = QDateTime::currentDateTime();
+    ids.messageId = "<" + ids.date.toUTC().toString("yyyyMMddhhmmss").toLatin1() + "." +
+                    randomHex128() + "@" + idDomain(from) + ">";
+    ids.boundary = "=_mirvane_" + randomHex128();
+    return ids;
+}
+
+QByteArray rfc5322Date(const QDateTime& when) {
+    static constexpr const char* kDays[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
+    static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                              "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    const QDate d = when.date();
+    const QTime t = when.time();
+    const int offsetMinutes = when.offsetFromUtc() / 60;
+    const int absOffset = offsetMinutes < 0 ? -offsetMinutes : offsetMinutes;
+    return QString::asprintf("%s, %02d %s %04d %02d:%02d:%02d %c%02d%02d", kDays[d.dayOfWeek() - 1],
+                             d.day(), kMonths[d.month() - 1], d.year(), t.hour(), t.minute(),
+                             t.second(), offsetMinutes < 0 ? '-' : '+', absOffset / 60,
+                             absOffset % 60)
+        .toLatin1();
+}
+
+QByteArray contentTypeFor(QByteArrayView fileName) {
+    const qsizetype dot = fileName.lastIndexOf('.');
+    if (dot >= 0) {
+        const QByteArray ext = fileName.sliced(dot + 1).toByteArray().toLower();
+        if (ext == "jpg" || ext == "jpeg") {
+            return "image/jpeg";
+        }
+    }
+    return "application/octet-stream";
+}
+
+MessageFrame composeMessage(const MailText& mail, QByteArrayView attachmentName,
+                            const MessageIds& ids) {
+    const Charset charset = chooseCharset(mail.subject, mail.body);
+    const EncodedBody body = encodeBody(mail.body, charset);
+
+    QByteArray head;
+    head += "Date: " + rfc5322Date(ids.date) + "\r\n";
+    head += "From: " + mail.from + "\r\n";
+    head += "To: " + mail.to + "\r\n";
+    head += subjectHeader(mail.subject, charset);
+    head += "Message-ID: " + ids.messageId + "\r\n";
+    head += "MIME-Version: 1.0\r\n";
+
+    MessageFrame frame;
+    if (attachmentName.isEmpty()) {
+        head += textPartHeaders(charset, body.base64);
+        head += "\r\n";
+        head += body.content;
+        if (!head.endsWith("\r\n")) {
+            head += "\r\n";
+        }
+        frame.head = head;
+        return frame;
+    }
+
+    const QByteArray delimiter = "--" + ids.boundary;
+    head += "Content-Type: multipart/mixed;\r\n boundary=\"" + ids.boundary + "\"\r\n";
+    head += "\r\n";
+    head += delimiter + "\r\n";
+    head += textPartHeaders(charset, body.base64);
+    head += "\r\n";
+    head += body.content;
+    head += "\r\n" + delimiter + "\r\n";
+
+    // The name in both forms: encoded words for older readers, RFC 2231 for the rest.
+    static constexpr QByteArrayView kNameStart = " name=\"";
+    const QList<QByteArray> nameWords = encodedWords(
+        attachmentName, Charset::ShiftJis, kMaxLine - kNameStart.size() - 1, kMaxLine - 2);
+    head += "Content-Type: " + contentTypeFor(attachmentName) + ";\r\n";
+    head += kNameStart.toByteArray() + nameWords.join("\r\n ") + "\"\r\n";
+    head += "Content-Transfer-Encoding: base64\r\n";
+    head += "Content-Disposition: attachment;\r\n" + rfc2231FileName(attachmentName) + "\r\n";
+    head += "\r\n";
+
+    frame.head = head;
+    frame.tail = "\r\n" + delimiter + "--\r\n";
+    return frame;
+}
+
+}  // namespace bsmtp

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QDateTime>
+#include <QList>
+
+// The mail as it goes on the wire: headers, the text part and the attachment's frame.
+namespace bsmtp {
+
+enum class Charset { Iso2022Jp, ShiftJis };
+
+const char* charsetName(Charset charset);
+
+// RFC 2047 B-encoded words for `cp932` in `charset`, none longer than 75 characters and
+// none splitting a character. The first word fits in `firstRoom` characters, each later one
+// in `nextRoom`. Nothing for an empty text.
+QList<QByteArray> encodedWords(QByteArrayView cp932, Charset charset, int firstRoom, int nextRoom);
+
+// Base64 with lines of 76 characters joined by CR LF (no line break after the last line).
+class Base64Lines {
+  public:
+    static constexpr qsizetype kBytesPerLine = 57;
+
+    // Appends the lines for `data`. Every call but the last must pass a multiple of
+    // kBytesPerLine bytes.
+    void append(QByteArray& out, QByteArrayView data);
+
+    // Length of the encoding of `size` bytes.
+    static qint64 encodedSize(qint64 size);
+
+  private:
+    bool firstLine_ = true;
+};
+
+struct MailText {
+    QByteArray from;     // sender address, ASCII
+    QByteArray to;       // recipient address, ASCII
+    QByteArray subject;  // code page 932, no CR or LF
+    QByteArray body;     // code page 932, any line ends
+};
+
+// The charset both subject and body are sent in: ISO-2022-JP when all of their characters
+// fit it (what handsets read best), else Shift_JIS with the bytes as they are.
+Charset chooseCharset(QByteArrayView subject, QByteArrayView body);
+
+// The message split around the attachment's base64: `head` runs up to the first line of the
+// attachment's content, `tail` closes the message. Without an attachment `head` is the whole
+// message and `tail` is empty.
+struct MessageFrame {
+    QByteArray head;
+    QByteArray tail;
+};
+
+struct MessageIds {
+    QDateTime date;        // when the mail is written, with the local offset
+    QByteArray messageId;  // "<...@...>"
+    QByteArray boundary;   // used only with an attachment
+};
+
+// Fresh identifiers: the current time, a Message-ID and a boundary with 128 random bits each.
+MessageIds freshIds(QByteArrayView from);
+
+// `attachmentName` is the attached file's name in code page 932; empty for no attachment.
+MessageFrame composeMessage(const MailText& mail, QByteArrayView attachmentName,
+                            const MessageIds& ids);
+
+// "Tue, 05 Mar 2024 12:34:56 +0900": English names whatever the locale.
+QByteArray rfc5322Date(const QDateTime& when);
+
+// "image/jpeg" for .jpg and .jpeg (any case), else "application/octet-stream".
+QByteArray contentTypeFor(QByteArrayView fileName);
+
+}  // namespace bsmtp

@@ -1,0 +1,182 @@
+#include "bsmtp/session.h"
+
+#include <QtGlobal>
+
+#include <sys/socket.h>
+#include <cctype>
+#include <cmath>
+#include <mutex>
+
+namespace bsmtp {
+
+namespace {
+
+struct Transfer {
+    const SendRequest* request;
+    SendOutcome outcome;
+};
+
+Stage stageOfCommand(QByteArrayView line, Stage current) {
+    const qsizetype space = line.indexOf(' ');
+    QByteArray verb = (space >= 0 ? line.first(space) : line).toByteArray().toUpper();
+    while (verb.endsWith('\n') || verb.endsWith('\r')) {
+        verb.chop(1);
+    }
+    if (verb == "EHLO" || verb == "HELO") {
+        return Stage::Ehlo;
+    }
+    if (verb == "STARTTLS") {
+        return Stage::StartTls;
+    }
+    if (verb == "AUTH") {
+        return Stage::Auth;
+    }
+    if (verb == "MAIL") {
+        return Stage::Mail;
+    }
+    if (verb == "RCPT") {
+        return Stage::Rcpt;
+    }
+    if (verb == "DATA") {
+        return Stage::Data;
+    }
+    if (verb == "QUIT") {
+        return Stage::Quit;
+    }
+    // The lines of an AUTH exchange after the command itself.
+    return current;
+}
+
+// Follows the dialogue without recording the client's lines: only the verb of each command
+// is looked at, and only the server's last reply is kept.
+int onDebug(CURL*, curl_infotype type, char* data, size_t size, void* user) {
+    auto* t = static_cast<Transfer*>(user);
+    SendOutcome& o = t->outcome;
+    const QByteArrayView line(data, static_cast<qsizetype>(size));
+    if (type == CURLINFO_HEADER_OUT) {
+        o.stage = stageOfCommand(line, o.stage);
+    } else if (type == CURLINFO_HEADER_IN && o.stage != Stage::Quit) {
+        o.greeted = true;
+        QByteArrayView text = line;
+        while (text.endsWith('\n') || text.endsWith('\r')) {
+            text.chop(1);
+        }
+        o.replyLine = text.toByteArray();
+        int code = 0;
+        if (text.size() >= 3 && std::isdigit(static_cast<unsigned char>(text[0])) &&
+            std::isdigit(static_cast<unsigned char>(text[1])) &&
+            std::isdigit(static_cast<unsigned char>(text[2]))) {
+            code = (text[0] - '0') * 100 + (text[1] - '0') * 10 + (text[2] - '0');
+        }
+        o.replyCode = code;
+        if (o.stage == Stage::Data && code == 354) {
+            o.dataAccepted = true;
+        }
+    }
+    return 0;
+}
+
+size_t onRead(char* buffer, size_t size, size_t count, void* user) {
+    auto* t = static_cast<Transfer*>(user);
+    MessageSource* source = t->request->source;
+    const qint64 n = source->read(buffer, static_cast<qint64>(size * count));
+    if (n < 0) {
+        t->outcome.sourceFailure = source->failure();
+        return CURL_READFUNC_ABORT;
+    }
+    return static_cast<size_t>(n);
+}
+
+void globalInit() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+}  // namespace
+
+Timeouts timeoutsFromEnvironment() {
+    Timeouts t;
+    bool ok = false;
+    const double scale = qEnvironmentVariable("MIRVANE_SMTP_TIMEOUT_SCALE").toDouble(&ok);
+    if (!ok || !(scale > 0.0) || scale >= 1.0) {
+        return t;
+    }
+    auto seconds = [scale](long s) { return std::max(1L, std::lround(s * scale)); };
+    t.connectMs = std::max(100L, std::lround(t.connectMs * scale));
+    t.responseSeconds = seconds(t.responseSeconds);
+    t.lowSpeedSeconds = seconds(t.lowSpeedSeconds);
+    return t;
+}
+
+SendOutcome sendMail(const SendRequest& request) {
+    globalInit();
+    Transfer transfer{&request, {}};
+    CURL* curl = curl_easy_init();
+    if (curl == nullptr) {
+        transfer.outcome.code = CURLE_OUT_OF_MEMORY;
+        return transfer.outcome;
+    }
+    curl_slist* recipients = curl_slist_append(nullptr, request.rcptTo.constData());
+    const QByteArray caBundle = qgetenv("CURL_CA_BUNDLE");
+
+    curl_easy_setopt(curl, CURLOPT_URL, request.url.constData());
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_NETRC, static_cast<long>(CURL_NETRC_IGNORED));
+
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+    curl_easy_setopt(curl, CURLOPT_SSLVERSION, static_cast<long>(CURL_SSLVERSION_TLSv1_2));
+    if (!caBundle.isEmpty()) {
+        // Only this bundle is trusted then.
+        curl_easy_setopt(curl, CURLOPT_CAINFO, caBundle.constData());
+        curl_easy_setopt(curl, CURLOPT_CAPATH, nullptr);
+    }
+    // With CURLUSESSL_TRY libcurl goes on in clear when STARTTLS is not offered, AUTH
+    // included: credentials demand TLS.
+    const bool needTls = request.implicitTls || request.credentials != nullptr;
+    curl_easy_setopt(curl, CURLOPT_USE_SSL,
+                     static_cast<long>(needTls ? CURLUSESSL_ALL : CURLUSESSL_TRY));
+    if (request.credentials != nullptr) {
+        curl_easy_setopt(curl, CURLOPT_USERNAME, request.credentials->login.constData());
+        curl_easy_setopt(curl, CURLOPT_PASSWORD, request.credentials->password.constData());
+    }
+
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, request.timeouts.connectMs);
+    curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, request.timeouts.responseSeconds);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, request.timeouts.lowSpeedSeconds);
+
+    curl_easy_setopt(curl, CURLOPT_MAIL_FROM, request.mailFrom.constData());
+    curl_easy_setopt(curl, CURLOPT_MAIL_RCPT, recipients);
+    curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
+    curl_easy_setopt(curl, CURLOPT_READFUNCTION, onRead);
+    curl_easy_setopt(curl, CURLOPT_READDATA, &transfer);
+    curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE,
+                     static_cast<curl_off_t>(request.source->totalSize()));
+
+    curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, onDebug);
+    curl_easy_setopt(curl, CURLOPT_DEBUGDATA, &transfer);
+    curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
+
+    SendOutcome& o = transfer.outcome;
+    o.code = curl_easy_perform(curl);
+    o.messageSent = o.dataAccepted && request.source->finished();
+    curl_easy_getinfo(curl, CURLINFO_OS_ERRNO, &o.osErrno);
+
+    // After a failure libcurl keeps the connection and, on cleanup, sends QUIT and waits the
+    // whole response timeout once more for a server that is already not answering. Nothing
+    // useful can come of that wait, so the connection is cut first.
+    if (o.code != CURLE_OK) {
+        curl_socket_t socket = CURL_SOCKET_BAD;
+        if (curl_easy_getinfo(curl, CURLINFO_ACTIVESOCKET, &socket) == CURLE_OK &&
+            socket != CURL_SOCKET_BAD) {
+            ::shutdown(socket, SHUT_RDWR);
+        }
+    }
+    curl_easy_cleanup(curl);
+    curl_slist_free_all(recipients);
+    return o;
+}
+
+}  // namespace bsmtp

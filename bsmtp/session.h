@@ -1,0 +1,52 @@
+#pragma once
+
+#include "bsmtp/message_source.h"
+#include "bsmtp/netrc.h"
+
+#include <curl/curl.h>
+#include <QByteArray>
+
+// One SMTP submission through libcurl.
+namespace bsmtp {
+
+struct Timeouts {
+    long connectMs = 30000;
+    long responseSeconds = 60;  // each server reply
+    long lowSpeedSeconds = 60;  // under one byte a second for this long ends the transfer
+};
+
+// The timeouts, shrunk by MIRVANE_SMTP_TIMEOUT_SCALE when it holds a number between 0 and 1
+// (for the tests; it never makes them longer).
+Timeouts timeoutsFromEnvironment();
+
+struct SendRequest {
+    QByteArray url;
+    bool implicitTls = false;
+    const Credentials* credentials = nullptr;  // none: STARTTLS only when offered
+    QByteArray mailFrom;
+    QByteArray rcptTo;
+    MessageSource* source = nullptr;
+    Timeouts timeouts;
+};
+
+// The last command the client sent.
+enum class Stage { Connect, Ehlo, StartTls, Auth, Mail, Rcpt, Data, Quit };
+
+struct SendOutcome {
+    CURLcode code = CURLE_OK;
+    Stage stage = Stage::Connect;
+    bool greeted = false;       // the server said anything at all
+    int replyCode = 0;          // the last reply before QUIT
+    QByteArray replyLine;       // its text, as received
+    bool dataAccepted = false;  // 354 after DATA: the message was being sent
+    bool messageSent = false;   // every byte of it, so only the final reply was missing
+    long osErrno = 0;
+    MessageSource::Failure sourceFailure = MessageSource::Failure::None;
+};
+
+// Sends and returns what happened. Certificates are always verified; with credentials the
+// connection must be TLS (implicit or STARTTLS) before AUTH, so a password never goes out in
+// clear. No protocol line is logged: the AUTH exchange holds the password.
+SendOutcome sendMail(const SendRequest& request);
+
+}  // namespace bsmtp
