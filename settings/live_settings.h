@@ -49,6 +49,8 @@ namespace live_settings {
 inline constexpr const char* kRegionLetters[] = {"d", "h", "t", "r", "c", "k", "s", "n", "q"};
 inline constexpr int kRegionCount = 9;
 inline constexpr int kDefaultRegionIndex = 5;  // "k"
+// The mail domain that follows "@", the region letter and "." in a vodafone address.
+inline constexpr char kVodafoneDomain[] = "vodafone.ne.jp";
 
 // The phrases offered when the settings file holds none.
 QList<QByteArray> builtInSubjectPhrases();
