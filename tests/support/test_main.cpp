@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "composer/pictograph_font.h"
 #include "toolkit/message_box.h"
 
 int main(int argc, char** argv) {
@@ -11,6 +12,8 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Mirvane"));
+    // As at start-up: the window and field fonts draw the pictographs with our font.
+    pictograph_font::load();
     toolkit::MessageBoxScript::setUnansweredHandler([](const toolkit::ShownBox& box) {
         ADD_FAILURE() << "unanswered message box: " << box.caption.toStdString() << ": "
                       << box.text.toStdString();
