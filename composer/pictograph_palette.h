@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QList>
+#include <QTabWidget>
+
+// One flat 14 × 14 button of the palette: its caption is the pictograph, drawn in the
+// pictograph's colour. It never takes the keyboard focus, so a click leaves the caret
+// and the selection in the field the user was typing in.
+class PictographButton : public QAbstractButton {
+    Q_OBJECT
+  public:
+    PictographButton(char32_t codePoint, QWidget* parent);
+
+    char32_t codePoint() const { return codePoint_; }
+    QSize sizeHint() const override;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    char32_t codePoint_;
+};
+
+// The pictograph palette `PageControl1`: three tabs `TabSheet1` to `TabSheet3` with
+// the 252 pictograph buttons `SpeedButton1` to `SpeedButton252` in tab and code order.
+class PictographPalette : public QTabWidget {
+    Q_OBJECT
+  public:
+    explicit PictographPalette(QWidget* parent = nullptr);
+
+    QWidget* TabSheet1;
+    QWidget* TabSheet2;
+    QWidget* TabSheet3;
+
+    // All buttons, in tab and code order.
+    const QList<PictographButton*>& buttons() const { return buttons_; }
+
+  signals:
+    // Any of the buttons was clicked; its text() is the pictograph.
+    void buttonClicked(QAbstractButton* button);
+
+  private:
+    QWidget* makeTab(int tab);
+
+    QList<PictographButton*> buttons_;
+};

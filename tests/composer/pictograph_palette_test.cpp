@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTabBar>
+#include <QTest>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "composer/pictograph_font.h"
+#include "composer/pictograph_palette.h"
+#include "composer/pictograph_table.h"
+#include "support/test_support.h"
+#include "toolkit/fonts.h"
+
+namespace {
+
+// How fully the strongest pixel of `image` shows `rgb` over the background (the
+// corner pixel): 1 is the pure colour, 0 the background; a pixel off the line between
+// the two (another hue) counts for nothing.
+double strongestShareOf(const QImage& image, QRgb rgb) {
+    const QRgb bg = image.pixel(0, 0);
+    const double cx = qRed(rgb) - qRed(bg), cy = qGreen(rgb) - qGreen(bg),
+                 cz = qBlue(rgb) - qBlue(bg);
+    const double norm2 = cx * cx + cy * cy + cz * cz;
+    double best = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            const double px = qRed(p) - qRed(bg), py = qGreen(p) - qGreen(bg),
+                         pz = qBlue(p) - qBlue(bg);
+            const double share = (px * cx + py * cy + pz * cz) / norm2;
+            const double ox = px - share * cx, oy = py - share * cy, oz = pz - share * cz;
+            const double off = std::sqrt((ox * ox + oy * oy + oz * oz) / norm2);
+            if (off < 0.15)
+                best = std::max(best, share);
+        }
+    }
+    return best;
+}
+
+// A window with a field to type in beside the palette.
+struct Window {
+    QWidget top;
+    QLineEdit* field;
+    PictographPalette* palette;
+
+    Window() {
+        auto* layout = new QVBoxLayout(&top);
+        field = new QLineEdit(&top);
+        palette = new PictographPalette(&top);
+        palette->setFixedSize(136, 175);
+        layout->addWidget(field);
+        layout->addWidget(palette);
+        top.show();
+        top.activateWindow();
+        field->setFocus();
+        field->setText(QStringLiteral("abcdef"));
+        field->setSelection(1, 3);
+        QApplication::processEvents();
+    }
+};
+
+}  // namespace
+
+TEST(PictographPalette, TabsAndTheirCaptions) {
+    PictographPalette palette;
+    EXPECT_EQ(palette.objectName(), QStringLiteral("PageControl1"));
+    EXPECT_EQ(palette.size(), QSize(136, 175));
+    ASSERT_EQ(palette.count(), 3);
+    EXPECT_EQ(palette.currentIndex(), 0);
+    const QWidget* sheets[] = {palette.TabSheet1, palette.TabSheet2, palette.TabSheet3};
+    const int counts[] = {90, 86, 76};
+    for (int tab = 0; tab < 3; ++tab) {
+        EXPECT_EQ(palette.widget(tab), sheets[tab]);
+        EXPECT_EQ(sheets[tab]->objectName(), QStringLiteral("TabSheet%1").arg(tab + 1));
+        EXPECT_EQ(palette.tabText(tab), pictographs::tabCaption(tab));
+        EXPECT_EQ(sheets[tab]->findChildren<PictographButton*>().size(), counts[tab]);
+    }
+}
+
+TEST(PictographPalette, ButtonsInTheirGridCellsWithTheirPictographs) {
+    PictographPalette palette;
+    palette.show();
+    const auto& buttons = palette.buttons();
+    ASSERT_EQ(buttons.size(), 252);
+    int index = 0;
+    for (int tab = 0; tab < 3; ++tab) {
+        palette.setCurrentIndex(tab);
+        QApplication::processEvents();
+        const auto codes = pictographs::tabCodes(tab);
+        for (std::size_t k = 0; k < codes.size(); ++k, ++index) {
+            PictographButton* b = buttons[index];
+            EXPECT_EQ(b->objectName(), QStringLiteral("SpeedButton%1").arg(index + 1));
+            EXPECT_EQ(b->parentWidget(), palette.widget(tab));
+            EXPECT_EQ(b->codePoint(), codes[k]);
+            EXPECT_EQ(b->text(), QString(QChar(char16_t(codes[k]))));
+            EXPECT_EQ(b->geometry(), QRect(14 * int(k % 9), 4 + 14 * int(k / 9), 14, 14));
+            // Nothing cut off by the page.
+            EXPECT_TRUE(b->parentWidget()->rect().contains(b->geometry()))
+                << b->objectName().toStdString();
+            EXPECT_EQ(b->focusPolicy(), Qt::NoFocus);
+        }
+    }
+}
+
+TEST(PictographPalette, AClickReportsTheButtonAndLeavesFocusAndSelectionInTheField) {
+    Window w;
+    ASSERT_TRUE(w.field->hasFocus());
+    QSignalSpy clicked(w.palette, &PictographPalette::buttonClicked);
+
+    PictographButton* first = w.palette->buttons().front();
+    QTest::mouseClick(first, Qt::LeftButton);
+    ASSERT_EQ(clicked.size(), 1);
+    EXPECT_EQ(clicked[0][0].value<QAbstractButton*>(), first);
+    EXPECT_EQ(first->text(), QString(QChar(char16_t(0xE63E))));
+    EXPECT_TRUE(w.field->hasFocus());
+    EXPECT_EQ(w.field->selectedText(), QStringLiteral("bcd"));
+
+    // Changing tabs with the mouse leaves the focus where it was too.
+    QTabBar* bar = w.palette->tabBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(2).center());
+    EXPECT_EQ(w.palette->currentIndex(), 2);
+    EXPECT_TRUE(w.field->hasFocus());
+    PictographButton* last = w.palette->buttons().back();
+    QTest::mouseClick(last, Qt::LeftButton);
+    ASSERT_EQ(clicked.size(), 2);
+    EXPECT_EQ(clicked[1][0].value<QAbstractButton*>(), last);
+    EXPECT_TRUE(w.field->hasFocus());
+    EXPECT_EQ(w.field->selectedText(), QStringLiteral("bcd"));
+}
+
+TEST(PictographPalette, TheTabStripIsReachedWithTheTabKey) {
+    Window w;
+    QTest::keyClick(w.field, Qt::Key_Tab);
+    EXPECT_TRUE(w.palette->tabBar()->hasFocus());
+}
+
+TEST(PictographPalette, ButtonsDrawTheirGlyphInTheirColour) {
+    PictographPalette palette;
+    palette.show();
+    QApplication::processEvents();
+    // Red sun, blue cloud, orange thunder, green gemini, fuchsia ballet, black baseball.
+    for (char32_t cp : {0xE63E, 0xE63F, 0xE642, 0xE648, 0xE652, 0xE653}) {
+        const auto codes = pictographs::tabCodes(0);
+        const auto k = std::size_t(std::find(codes.begin(), codes.end(), cp) - codes.begin());
+        const QImage image = palette.buttons()[qsizetype(k)]->grab().toImage();
+        const QRgb rgb = QRgb(0xFF000000u | pictographs::colour(cp));
+        EXPECT_GE(strongestShareOf(image, rgb), 0.8) << std::hex << unsigned(cp);
+    }
+}
+
+TEST(PictographPalette, Screenshots) {
+    PictographPalette palette;
+    palette.show();
+    for (int tab = 0; tab < 3; ++tab) {
+        palette.setCurrentIndex(tab);
+        QApplication::processEvents();
+        saveScreenshot(&palette, QStringLiteral("pictograph_palette_tab%1").arg(tab + 1));
+    }
+    // The same pictographs as text in a field.
+    QLineEdit field;
+    field.setFont(toolkit::fonts::fieldFont());
+    field.resize(187, 20);
+    field.setText(QStringLiteral("晴れ") + QChar(char16_t(0xE63E)) + QStringLiteral("のち") +
+                  QChar(char16_t(0xE63F)) + QChar(char16_t(0xE6E2)) + QStringLiteral("abc") +
+                  QChar(char16_t(0xE757)));
+    field.show();
+    QApplication::processEvents();
+    saveScreenshot(&field, QStringLiteral("pictograph_field"));
+}
