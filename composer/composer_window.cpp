@@ -2,15 +2,19 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QToolButton>
+#include <QUrl>
 
 #include "addressbook/address_book_window.h"
 #include "addressbook/address_entry_dialogs.h"
@@ -18,14 +22,18 @@
 #include "app/window_placement.h"
 #include "composer/main_layout.h"
 #include "history/history_window.h"
+#include "sending/attachment.h"
+#include "sending/send_command.h"
 #include "settings/settings_dialog.h"
 #include "toolkit/beep.h"
 #include "toolkit/byte_limited_edit.h"
 #include "toolkit/clipboard.h"
 #include "toolkit/cp932.h"
 #include "toolkit/error_report.h"
+#include "toolkit/file_dialog.h"
 #include "toolkit/fonts.h"
 #include "toolkit/menu_shortcuts.h"
+#include "toolkit/message_box.h"
 #include "toolkit/status_bar.h"
 
 namespace {
@@ -120,6 +128,7 @@ void TForm1::createControls() {
     SpeedButton181->setIcon(QIcon(sendPicture()));
     SpeedButton181->setIconSize(QSize(26, 40));
     SpeedButton181->setToolTip(QStringLiteral("メールを送信します。"));
+    connect(SpeedButton181, &QToolButton::clicked, this, [this] { SpeedButton181Click(); });
 
     Panel2 = makePanel(client, "Panel2");
     Panel2->setGeometry(0, 49, 153, 175);
@@ -152,6 +161,13 @@ void TForm1::createControls() {
     StatusBar1->setPanelText(0, kRecipientPanel);
     StatusBar1->setPanelText(1, kNoAttachment);
     StatusBar1->setPanelText(2, kComposing);
+    // The hint shows the whole attachment text, which the narrow panel may cut off.
+    StatusBar1->setMouseTracking(true);
+    StatusBar1->installEventFilter(this);
+    for (QWidget* child : StatusBar1->findChildren<QWidget*>()) {
+        child->setMouseTracking(true);
+        child->installEventFilter(this);
+    }
 
     for (auto* field : {static_cast<QWidget*>(Edit2), static_cast<QWidget*>(Edit3),
                         static_cast<QWidget*>(Memo1)}) {
@@ -252,6 +268,9 @@ void TForm1::createMenus() {
     connect(L1, &QAction::triggered, this, [this] { L1Click(); });
     connect(N3, &QAction::triggered, this, [this] { N3Click(); });
     connect(Exit1, &QAction::triggered, this, [this] { Exit1Click(); });
+    connect(S1, &QAction::triggered, this, [this] { SpeedButton181Click(); });
+    connect(N5, &QAction::triggered, this, [this] { N5Click(); });
+    connect(D1, &QAction::triggered, this, [this] { D1Click(); });
 }
 
 void TForm1::FormCreate() {
@@ -535,4 +554,80 @@ void TForm1::N3Click() {
 
 void TForm1::Exit1Click() {
     close();
+}
+
+void TForm1::SpeedButton181Click() {
+    send_command::run(*this, forms_);
+}
+
+bool TForm1::attach(const QString& path, bool fromDialog) {
+    if (!attachment::nameFitsCodePage(path)) {
+        toolkit::errorBox(this,
+                          QStringLiteral("このファイル名には送信できない文字が含まれています。\r\n"
+                                         "ファイル名を変えてから添付して下さい。"));
+        return false;
+    }
+    attachmentPath_ = path;
+    const qint64 size = attachment::sizeOf(path);
+    StatusBar1->setPanelText(
+        1, fromDialog ? attachment::dialogText(path, size) : attachment::dropText(path, size));
+    D1->setEnabled(true);
+    return true;
+}
+
+void TForm1::N5Click() {
+    toolkit::FileDialogRequest request;
+    request.preset = attachmentPath_;
+    request.filters = {{QStringLiteral("全てのファイル(*.*)"), QStringLiteral("*.*")},
+                       {QStringLiteral("JPEGイメージファイル(*.jpg)"), QStringLiteral("*.jpg")}};
+    // A path typed into the dialog need not exist.
+    request.mustExist = false;
+    const std::optional<QString> chosen = toolkit::openFileDialog(this, request);
+    if (chosen)
+        attach(*chosen, true);
+}
+
+void TForm1::D1Click() {
+    attachmentPath_.clear();
+    StatusBar1->setPanelText(1, attachment::noneText());
+    D1->setEnabled(false);
+}
+
+void TForm1::dropFiles(const QStringList& paths) {
+    if (paths.isEmpty()) {
+        return;
+    }
+    attach(attachment::droppedPath(paths.first()), false);
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) {
+        event->acceptProposedAction();
+    }
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) {
+            paths.append(url.toLocalFile());
+        }
+    }
+    if (paths.isEmpty()) {
+        return;
+    }
+    event->acceptProposedAction();
+    dropFiles(paths);
+}
+
+void TForm1::StatusBar1MouseMove() {
+    StatusBar1->setToolTip(StatusBar1->panelText(1));
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseMove && watched->isWidgetType() &&
+        (watched == StatusBar1 || StatusBar1->isAncestorOf(static_cast<QWidget*>(watched)))) {
+        StatusBar1MouseMove();
+    }
+    return QMainWindow::eventFilter(watched, event);
 }

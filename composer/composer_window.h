@@ -102,6 +102,14 @@ class TForm1 : public QMainWindow {
     void L1Click();
     void N3Click();
     void Exit1Click();
+    void SpeedButton181Click();
+    void N5Click();
+    void D1Click();
+    // Files dropped on the window: the first becomes the attachment.
+    void dropFiles(const QStringList& paths);
+    void StatusBar1MouseMove();
+    // Sets the attachment, or refuses a name the mail cannot carry; false when refused.
+    bool attach(const QString& path, bool fromDialog);
 
   signals:
     // The close request allowed the close: the program ends.
@@ -112,6 +120,9 @@ class TForm1 : public QMainWindow {
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void createControls();
