@@ -22,7 +22,7 @@ namespace {
 
 // One running program with its main window shown and focused.
 class Composer : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         program = std::make_unique<Application>();
         program->show();
@@ -62,8 +62,8 @@ TEST_F(Composer, StartsEmptyWithItsMenusEnabledAsDesigned) {
     for (QAction* off : {form1->Undo1, form1->P1, form1->O1, form1->D1}) {
         EXPECT_FALSE(off->isEnabled()) << off->objectName().toStdString();
     }
-    for (QAction* on : {form1->N4, form1->S1, form1->Cut1, form1->Copy1, form1->Paste1,
-                        form1->A1, form1->N5, form1->S2}) {
+    for (QAction* on : {form1->N4, form1->S1, form1->Cut1, form1->Copy1, form1->Paste1, form1->A1,
+                        form1->N5, form1->S2}) {
         EXPECT_TRUE(on->isEnabled()) << on->objectName().toStdString();
     }
     saveScreenshot(form1, QStringLiteral("composer-empty"));
