@@ -16,7 +16,8 @@ struct Transfer {
     SendOutcome outcome;
 };
 
-Stage stageOfCommand(QByteArrayView line, Stage current) {
+// The stage a command line starts; QUIT leaves the stage as it was.
+Stage stageOfCommand(QByteArrayView line, Stage current, bool& quit) {
     const qsizetype space = line.indexOf(' ');
     QByteArray verb = (space >= 0 ? line.first(space) : line).toByteArray().toUpper();
     while (verb.endsWith('\n') || verb.endsWith('\r')) {
@@ -41,7 +42,7 @@ Stage stageOfCommand(QByteArrayView line, Stage current) {
         return Stage::Data;
     }
     if (verb == "QUIT") {
-        return Stage::Quit;
+        quit = true;
     }
     // The lines of an AUTH exchange after the command itself.
     return current;
@@ -54,8 +55,8 @@ int onDebug(CURL*, curl_infotype type, char* data, size_t size, void* user) {
     SendOutcome& o = t->outcome;
     const QByteArrayView line(data, static_cast<qsizetype>(size));
     if (type == CURLINFO_HEADER_OUT) {
-        o.stage = stageOfCommand(line, o.stage);
-    } else if (type == CURLINFO_HEADER_IN && o.stage != Stage::Quit) {
+        o.stage = stageOfCommand(line, o.stage, o.quitSent);
+    } else if (type == CURLINFO_HEADER_IN && !o.quitSent) {
         o.greeted = true;
         QByteArrayView text = line;
         while (text.endsWith('\n') || text.endsWith('\r')) {

@@ -29,13 +29,14 @@ struct SendRequest {
     Timeouts timeouts;
 };
 
-// The last command the client sent.
-enum class Stage { Connect, Ehlo, StartTls, Auth, Mail, Rcpt, Data, Quit };
+// The last command the client sent before QUIT.
+enum class Stage { Connect, Ehlo, StartTls, Auth, Mail, Rcpt, Data };
 
 struct SendOutcome {
     CURLcode code = CURLE_OK;
     Stage stage = Stage::Connect;
     bool greeted = false;       // the server said anything at all
+    bool quitSent = false;      // replies after it are not kept
     int replyCode = 0;          // the last reply before QUIT
     QByteArray replyLine;       // its text, as received
     bool dataAccepted = false;  // 354 after DATA: the message was being sent
