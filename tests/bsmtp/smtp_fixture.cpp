@@ -1,0 +1,232 @@
+#include "smtp_fixture.h"
+
+#include "bsmtp/bsmtp.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cstring>
+
+namespace bsmtp_test {
+
+namespace {
+
+const QString kPython = QStringLiteral("/usr/bin/python3");
+const QString kScripts = QStringLiteral(BSMTP_TEST_DIR);
+
+QByteArray run(const QString& program, const QStringList& args) {
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+        ADD_FAILURE() << program.toStdString() << " " << args.join(' ').toStdString()
+                      << " failed: " << p.readAllStandardError().toStdString();
+        return {};
+    }
+    return p.readAllStandardOutput();
+}
+
+void makeCertificate(const QString& dir, const QString& name) {
+    run(QStringLiteral("openssl"),
+        {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
+         "-keyout", dir + "/" + name + ".key", "-out", dir + "/" + name + ".pem", "-days", "2",
+         "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1,DNS:localhost"});
+}
+
+int listeningSocket(int& port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+        ::listen(fd, 8) != 0 || ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+        ADD_FAILURE() << "cannot listen: " << std::strerror(errno);
+    }
+    port = ntohs(addr.sin_port);
+    return fd;
+}
+
+}  // namespace
+
+QByteArray sjis(const QString& text) {
+    QStringEncoder encoder("windows-31j");
+    QByteArray bytes = encoder.encode(text);
+    EXPECT_FALSE(encoder.hasError()) << text.toStdString();
+    return bytes;
+}
+
+QByteArray fromHex(const QJsonValue& hex) {
+    return QByteArray::fromHex(hex.toString().toLatin1());
+}
+
+const Certificates& Certificates::get() {
+    static QTemporaryDir dir;
+    static const Certificates certs = [] {
+        makeCertificate(dir.path(), "trusted");
+        makeCertificate(dir.path(), "other");
+        return Certificates{dir.path() + "/trusted.pem", dir.path() + "/trusted.key",
+                            dir.path() + "/other.pem", dir.path() + "/other.key"};
+    }();
+    return certs;
+}
+
+SmtpServer::SmtpServer(const QStringList& args, ServerCert cert) {
+    QStringList all{kScripts + "/smtp_server.py", "--spool", spool_.path()};
+    if (cert != ServerCert::None) {
+        const Certificates& c = Certificates::get();
+        const bool trusted = cert == ServerCert::Trusted;
+        all << "--cert" << (trusted ? c.trustedCert : c.otherCert) << "--key"
+            << (trusted ? c.trustedKey : c.otherKey);
+    }
+    all << args;
+    process_.setStandardErrorFile(spool_.path() + "/server.err");
+    process_.start(kPython, all);
+    QByteArray line;
+    while (!line.contains('\n') && process_.waitForReadyRead(20000)) {
+        line += process_.readAllStandardOutput();
+    }
+    if (!line.startsWith("PORT ")) {
+        QFile err(spool_.path() + "/server.err");
+        err.open(QIODevice::ReadOnly);
+        ADD_FAILURE() << "SMTP server did not start: " << err.readAll().toStdString();
+        return;
+    }
+    port_ = line.mid(5).trimmed().toInt();
+}
+
+SmtpServer::~SmtpServer() {
+    if (process_.state() != QProcess::NotRunning) {
+        process_.kill();
+        process_.waitForFinished(5000);
+    }
+}
+
+QByteArray SmtpServer::hostPort() const {
+    return "127.0.0.1:" + QByteArray::number(port_);
+}
+
+QByteArray SmtpServer::url(const char* scheme) const {
+    return QByteArray(scheme) + "://" + hostPort();
+}
+
+int SmtpServer::messageCount() const {
+    return QDir(spool_.path()).entryList({"*.eml"}, QDir::Files).size();
+}
+
+QJsonObject SmtpServer::inspect(int n) const {
+    const QByteArray json = run(kPython, {kScripts + "/inspect_mail.py",
+                                          spool_.path() + "/" + QString::number(n) + ".eml"});
+    return QJsonDocument::fromJson(json).object();
+}
+
+QJsonObject SmtpServer::envelope(int n) const {
+    QFile f(spool_.path() + "/" + QString::number(n) + ".json");
+    if (!f.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    return QJsonDocument::fromJson(f.readAll()).object();
+}
+
+QByteArray SmtpServer::wireLog() const {
+    QFile f(spool_.path() + "/wire.log");
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+SilentListener::SilentListener() {
+    fd_ = listeningSocket(port_);
+}
+
+SilentListener::~SilentListener() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+    }
+}
+
+QByteArray SilentListener::hostPort() const {
+    return "127.0.0.1:" + QByteArray::number(port_);
+}
+
+bool SilentListener::connectionAttempted() const {
+    ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) | O_NONBLOCK);
+    const int conn = ::accept(fd_, nullptr, nullptr);
+    if (conn >= 0) {
+        ::close(conn);
+        return true;
+    }
+    return false;
+}
+
+int closedPort() {
+    int port = 0;
+    ::close(listeningSocket(port));
+    return port;
+}
+
+QString SendResult::errorText() const {
+    QStringDecoder decoder("windows-31j");
+    return decoder.decode(error);
+}
+
+SendResult sendMail(const QByteArray& server, const QByteArray& to, const QByteArray& from,
+                    const QByteArray& subject, const QByteArray& body,
+                    const QByteArray& attachment) {
+    // The caller's 81 zero bytes, watched by a guard area behind them.
+    constexpr int kBuffer = 81;
+    constexpr int kGuard = 32;
+    char buffer[kBuffer + kGuard];
+    std::memset(buffer, 0, kBuffer);
+    std::memset(buffer + kBuffer, 0x5A, kGuard);
+
+    SendResult r;
+    r.result = BSendMail(server.constData(), to.constData(), from.constData(), subject.constData(),
+                         body.constData(), attachment.constData(), buffer);
+    const void* zero = std::memchr(buffer, 0, kBuffer);
+    r.terminated = zero != nullptr;
+    r.error = QByteArray(buffer, r.terminated ? static_cast<const char*>(zero) - buffer : kBuffer);
+    for (int i = kBuffer; i < kBuffer + kGuard; ++i) {
+        r.bufferKept = r.bufferKept && buffer[i] == 0x5A;
+    }
+    return r;
+}
+
+void BsmtpTest::SetUp() {
+    ASSERT_TRUE(home_.isValid());
+    savedHome_ = qgetenv("HOME");
+    qputenv("HOME", QFile::encodeName(home_.path()));
+    qputenv("CURL_CA_BUNDLE", QFile::encodeName(Certificates::get().trustedCert));
+    qputenv("MIRVANE_SMTP_TIMEOUT_SCALE", "0.1");
+}
+
+void BsmtpTest::TearDown() {
+    qputenv("HOME", savedHome_);
+    qunsetenv("CURL_CA_BUNDLE");
+    qunsetenv("MIRVANE_SMTP_TIMEOUT_SCALE");
+}
+
+void BsmtpTest::writeNetrc(const QByteArray& text, int mode) {
+    const QByteArray path = QFile::encodeName(home_.path() + "/.netrc");
+    QFile f(QString::fromLocal8Bit(path));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(text);
+    f.close();
+    ASSERT_EQ(::chmod(path.constData(), mode), 0);
+}
+
+QByteArray BsmtpTest::makeFile(const QString& name, const QByteArray& content) {
+    const QString path = home_.path() + "/" + name;
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+    f.write(content);
+    return sjis(path);
+}
+
+}  // namespace bsmtp_test
