@@ -10,7 +10,7 @@ packages=(
   libcurl4-openssl-dev libjpeg-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
   python3 python3-fonttools fonts-symbola unicode-data fonts-unifont
-  python3-aiosmtpd
+  python3-aiosmtpd openssl curl
   xvfb xauth
 )
 
