@@ -5,6 +5,7 @@
 #include "addressbook/address_book_window.h"
 #include "addressbook/address_entry_dialogs.h"
 #include "composer/composer_window.h"
+#include "composer/pictograph_font.h"
 #include "extras/about_box.h"
 #include "history/history_window.h"
 #include "settings/settings_dialog.h"
@@ -16,6 +17,8 @@ Application::Application() {
     // ends with the main window, not with the last window.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // The windows' fonts draw the pictographs with the embedded font.
+    pictograph_font::load();
     forms_.form1 = new TForm1(forms_);
     forms_.form2 = new TForm2(forms_);
     forms_.aboutBox = new TAboutBox(forms_);

@@ -12,7 +12,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
-#include <QTabWidget>
 #include <QToolButton>
 #include <QUrl>
 
@@ -21,6 +20,8 @@
 #include "app/settings_file.h"
 #include "app/window_placement.h"
 #include "composer/main_layout.h"
+#include "composer/pictograph_palette.h"
+#include "composer/pictograph_table.h"
 #include "history/history_window.h"
 #include "sending/attachment.h"
 #include "sending/send_command.h"
@@ -150,9 +151,10 @@ void TForm1::createControls() {
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setGeometry(5, 16, 142, 153);
 
-    PageControl1 = new QTabWidget(client);
-    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    PageControl1 = new PictographPalette(client);
     PageControl1->setGeometry(153, 49, 136, 175);
+    connect(PageControl1, &PictographPalette::buttonClicked, this,
+            [this](QAbstractButton* button) { SpeedButton1Click(button); });
 
     StatusBar1 = new toolkit::StatusBar(3, client);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
@@ -173,6 +175,12 @@ void TForm1::createControls() {
                         static_cast<QWidget*>(Memo1)}) {
         field->setFont(toolkit::fonts::fieldFont());
     }
+    // Emoji typed or pasted into the mail become the carrier pictograph they stand for.
+    const auto mailText = [](QStringView text) {
+        return cp932::normalizeForInput(pictographs::replaceEmoji(text));
+    };
+    Edit3->setInputFilter(mailText);
+    Memo1->setInputFilter(mailText);
 
     // Tab order: To button, Subject button, Subject, To, body, palette.
     setTabOrder(Button1, Button2);
@@ -630,4 +638,19 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         StatusBar1MouseMove();
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::SpeedButton1Click(QAbstractButton* button) {
+    const QString p = button->text();
+    if (Edit3->hasFocus()) {
+        // The whole subject counts; a selection that p would replace is not subtracted.
+        if (Edit3->byteLength() > kSubjectLimit - 2) {
+            toolkit::systemBeep();
+            return;
+        }
+        Edit3->replaceSelection(p);
+    } else if (Memo1->hasFocus()) {
+        // The body's own limit decides, silently.
+        Memo1->replaceSelection(p);
+    }
 }

@@ -9,7 +9,8 @@ class QFrame;
 class QLabel;
 class QMenu;
 class QPushButton;
-class QTabWidget;
+class QAbstractButton;
+class PictographPalette;
 class QToolButton;
 
 namespace toolkit {
@@ -53,7 +54,7 @@ class TForm1 : public QMainWindow {
     QLabel* Label3;
     QLabel* Label2;
     toolkit::ByteLimitedMemo* Memo1;
-    QTabWidget* PageControl1;
+    PictographPalette* PageControl1;
     toolkit::StatusBar* StatusBar1;
 
     QMenu* N1;
@@ -103,6 +104,8 @@ class TForm1 : public QMainWindow {
     void N3Click();
     void Exit1Click();
     void SpeedButton181Click();
+    // A pictograph button: its caption goes into the Subject or the body.
+    void SpeedButton1Click(QAbstractButton* button);
     void N5Click();
     void D1Click();
     // Files dropped on the window: the first becomes the attachment.

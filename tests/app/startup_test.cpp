@@ -16,6 +16,7 @@
 #include "app/window_placement.h"
 #include "composer/composer_window.h"
 #include "composer/main_layout.h"
+#include "composer/pictograph_palette.h"
 #include "extras/about_box.h"
 #include "history/history_window.h"
 #include "settings/settings_dialog.h"

@@ -10,12 +10,14 @@
 #include "addressbook/address_entry_dialogs.h"
 #include "app/application.h"
 #include "composer/composer_window.h"
+#include "composer/pictograph_palette.h"
 #include "history/history_window.h"
 #include "settings/settings_dialog.h"
 #include "support/test_support.h"
 #include "toolkit/beep.h"
 #include "toolkit/byte_limited_edit.h"
 #include "toolkit/clipboard.h"
+#include "toolkit/cp932.h"
 #include "toolkit/status_bar.h"
 
 namespace {
@@ -215,4 +217,81 @@ TEST_F(Composer, WindowCommandsShowTheOtherWindowsModeless) {
     for (QWidget* w : std::initializer_list<QWidget*>{f.form4, f.form5, f.form7, f.form2}) {
         w->hide();
     }
+}
+
+TEST_F(Composer, PaletteInsertsIntoTheFieldBeingTypedIn) {
+    toolkit::BeepRecorder beeps;
+    const QList<PictographButton*>& buttons = form1->PageControl1->buttons();
+    ASSERT_EQ(buttons.size(), 252);
+    PictographButton* first = buttons.first();
+
+    // Subject: 28 bytes take one more, 30 then beep; 29 with a selection beeps too.
+    focus(form1->Edit3);
+    form1->Edit3->setText(QString(28, QLatin1Char('s')));
+    form1->Edit3->end(false);
+    QTest::mouseClick(first, Qt::LeftButton);
+    EXPECT_EQ(form1->Edit3->byteLength(), 30);
+    EXPECT_EQ(cp932::encode(form1->Edit3->text()).right(2), QByteArray("\xF8\x9F"));
+    EXPECT_TRUE(form1->Edit3->hasFocus());
+    QTest::mouseClick(first, Qt::LeftButton);
+    EXPECT_EQ(beeps.systemBeeps(), 1);
+    form1->Edit3->setText(QString(29, QLatin1Char('s')));
+    form1->Edit3->setSelection(0, 4);
+    QTest::mouseClick(first, Qt::LeftButton);
+    EXPECT_EQ(beeps.systemBeeps(), 2);
+    EXPECT_EQ(form1->Edit3->selectedText(), QStringLiteral("ssss"));
+
+    // Body: 499 bytes refuse it silently, 498 take it.
+    focus(form1->Memo1);
+    form1->Memo1->setText(QString(499, QLatin1Char('b')));
+    form1->Memo1->moveCursor(QTextCursor::End);
+    QTest::mouseClick(first, Qt::LeftButton);
+    EXPECT_EQ(form1->Label3->text(), QStringLiteral("499"));
+    form1->Memo1->setText(QString(498, QLatin1Char('b')));
+    form1->Memo1->moveCursor(QTextCursor::End);
+    QTest::mouseClick(first, Qt::LeftButton);
+    EXPECT_EQ(form1->Label3->text(), QStringLiteral("500"));
+    EXPECT_EQ(beeps.systemBeeps(), 2);
+
+    // Three clicks in a row go in one after the other at the caret.
+    form1->Memo1->setText(QStringLiteral("ab"));
+    QTextCursor c = form1->Memo1->textCursor();
+    c.setPosition(1);
+    form1->Memo1->setTextCursor(c);
+    QTest::mouseClick(buttons[0], Qt::LeftButton);
+    QTest::mouseClick(buttons[90], Qt::LeftButton);   // first of tab 2
+    QTest::mouseClick(buttons[251], Qt::LeftButton);  // last of tab 3
+    EXPECT_EQ(cp932::encode(form1->Memo1->text()), QByteArray("a\xF8\x9F\xF8\xF9\xF9\xFC"
+                                                              "b"));
+    EXPECT_EQ(form1->Label3->text(), QStringLiteral("8"));
+
+    // The To field focused: nothing at all.
+    focus(form1->Edit2);
+    QTest::mouseClick(first, Qt::LeftButton);
+    EXPECT_TRUE(form1->Edit2->text().isEmpty());
+    EXPECT_EQ(beeps.systemBeeps(), 2);
+}
+
+TEST_F(Composer, EmojiBecomeTheirPictographs) {
+    focus(form1->Memo1);
+    commit(form1->Memo1, QStringLiteral("晴れ") + QString::fromUcs4(U"\u2600\uFE0F") +
+                             QString::fromUcs4(U"\U0001F9FF"));
+    // The sun is a pictograph; an emoji without one is a "?".
+    EXPECT_EQ(cp932::encode(form1->Memo1->text()),
+              cp932::encode(QStringLiteral("晴れ")) + "\xF8\x9F?");
+}
+
+TEST_F(Composer, PicturesOfThePaletteTabsAndAMailWithPictographs) {
+    form1->Edit2->setText(QStringLiteral("taro@docomo.ne.jp"));
+    form1->Edit3->setText(QStringLiteral("今日の予定") + QChar(0xE63E));
+    form1->Memo1->setText(QStringLiteral("こんにちは") + QChar(0xE63E) + QChar(0xE6F0) +
+                          QStringLiteral("\r\n明日は晴れ") + QChar(0xE63F) +
+                          QStringLiteral("かな？\r\nabc ﾊﾞｲﾄ") + QChar(0xE72E));
+    for (int tab = 0; tab < 3; ++tab) {
+        form1->PageControl1->setCurrentIndex(tab);
+        saveScreenshot(form1, QStringLiteral("composer-tab%1").arg(tab + 1));
+    }
+    // A line with pictographs is no taller than one without.
+    const QFontMetrics fm(form1->Memo1->font());
+    EXPECT_LE(fm.boundingRect(QString(QChar(0xE63E))).height(), fm.height());
 }
