@@ -53,6 +53,7 @@ BOX_BOTTOM, BOX_TOP = -170, 1750
 MAX_ENLARGE = 1.6
 
 KEYCAP = 0x20E3
+FIXED_TIMESTAMP = 3786912000  # 2024-01-01, seconds since 1904
 STRIP = 150  # stroke width of the frames and the wave drawn here
 
 
@@ -297,6 +298,9 @@ def make_font(out_path, symbola_path, sources_path):
         sCapHeight=1400,
     )
     fb.setupPost(keepGlyphNames=False)
+    # The same inputs give the same file: no build time in the head table.
+    fb.font["head"].created = fb.font["head"].modified = FIXED_TIMESTAMP
+    fb.font.recalcTimestamp = False
     fb.save(out_path)
 
 
