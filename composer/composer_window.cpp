@@ -22,9 +22,11 @@
 #include "composer/main_layout.h"
 #include "composer/pictograph_palette.h"
 #include "composer/pictograph_table.h"
+#include "composer/subject_phrases.h"
 #include "history/history_window.h"
 #include "sending/attachment.h"
 #include "sending/send_command.h"
+#include "sending/signature.h"
 #include "settings/settings_dialog.h"
 #include "toolkit/beep.h"
 #include "toolkit/byte_limited_edit.h"
@@ -193,6 +195,8 @@ void TForm1::createControls() {
     connect(Edit3, &QLineEdit::textChanged, this, [this] { Edit2Change(); });
     connect(Memo1, &QPlainTextEdit::textChanged, this, [this] { Memo1Change(); });
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    connect(Button2, &QPushButton::clicked, this,
+            [this] { subject_phrases::openPhraseMenu(*this, liveSettings(forms_)); });
 }
 
 void TForm1::createMenus() {
@@ -279,6 +283,8 @@ void TForm1::createMenus() {
     connect(S1, &QAction::triggered, this, [this] { SpeedButton181Click(); });
     connect(N5, &QAction::triggered, this, [this] { N5Click(); });
     connect(D1, &QAction::triggered, this, [this] { D1Click(); });
+    connect(S2, &QAction::triggered, this,
+            [this] { signature::insertSignature(*this, liveSettings(forms_)); });
 }
 
 void TForm1::FormCreate() {
