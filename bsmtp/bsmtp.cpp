@@ -69,12 +69,8 @@ std::optional<QByteArray> checkAddress(QByteArrayView address, InputProblem empt
 QByteArray send(QByteArrayView serverArg, QByteArrayView toArg, QByteArrayView fromArg,
                 QByteArrayView subject, QByteArrayView body, QByteArrayView attachmentPath) {
     // Everything is checked before a connection is made.
+    // The server setting admits host name characters only, so no line break gets through.
     const ServerAddress server = parseServer(serverArg);
-    for (char c : serverArg) {
-        if (c == '\r' || c == '\n') {
-            return jp(u"SMTPサーバーの指定が正しくありません");
-        }
-    }
     if (server.problem != ServerAddress::Problem::None) {
         return serverError(server);
     }

@@ -16,10 +16,11 @@ struct Transfer {
     SendOutcome outcome;
 };
 
-// The stage a command line starts; QUIT leaves the stage as it was.
+// The stage a command line starts; QUIT leaves the stage as it was. libcurl writes its
+// commands in capitals, which the base64 lines of an AUTH exchange never equal.
 Stage stageOfCommand(QByteArrayView line, Stage current, bool& quit) {
     const qsizetype space = line.indexOf(' ');
-    QByteArray verb = (space >= 0 ? line.first(space) : line).toByteArray().toUpper();
+    QByteArray verb = (space >= 0 ? line.first(space) : line).toByteArray();
     while (verb.endsWith('\n') || verb.endsWith('\r')) {
         verb.chop(1);
     }
@@ -123,6 +124,8 @@ SendOutcome sendMail(const SendRequest& request) {
     curl_easy_setopt(curl, CURLOPT_URL, request.url.constData());
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    // The library reads ~/.netrc itself: whether credentials exist decides whether TLS is
+    // required, so libcurl must not find others of its own.
     curl_easy_setopt(curl, CURLOPT_NETRC, static_cast<long>(CURL_NETRC_IGNORED));
 
     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
@@ -175,6 +178,7 @@ SendOutcome sendMail(const SendRequest& request) {
             ::shutdown(socket, SHUT_RDWR);
         }
     }
+    // After success the cleanup's QUIT waits at most one response timeout.
     curl_easy_cleanup(curl);
     curl_slist_free_all(recipients);
     return o;

@@ -94,6 +94,17 @@ TEST(EncodedWords, IsoWordsEachStartAndEndInAscii) {
     }
 }
 
+TEST(Compose, JisLineOver998BytesGoesInBase64) {
+    const MessageIds ids{QDateTime::currentDateTime(), "<id@x>", "=_b"};
+    const QByteArray line =
+        sjis(QString(u"長"_s).repeated(500));  // 1006 bytes in JIS, escapes included
+    const QByteArray head = composeMessage({"f@x", "t@x", "s", line}, {}, ids).head;
+    EXPECT_TRUE(head.contains("charset=ISO-2022-JP\r\nContent-Transfer-Encoding: base64"));
+    const QByteArray shorter =
+        composeMessage({"f@x", "t@x", "s", line.left(992)}, {}, ids).head;  // 998 with the escapes
+    EXPECT_TRUE(shorter.contains("charset=ISO-2022-JP\r\nContent-Transfer-Encoding: 7bit"));
+}
+
 TEST(Rfc5322Date, EnglishNamesAndSignedOffset) {
     const QDateTime tokyo(QDate(2024, 3, 5), QTime(9, 4, 5), QTimeZone(9 * 3600));
     EXPECT_EQ(rfc5322Date(tokyo), "Tue, 05 Mar 2024 09:04:05 +0900");
