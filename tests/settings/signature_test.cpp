@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 #include <QTest>
 
 #include "app/application.h"
 #include "composer/composer_window.h"
-#include "sending/signature.h"
 #include "settings/live_settings.h"
 #include "settings/settings_dialog.h"
 #include "support/test_support.h"
@@ -29,7 +29,11 @@ class Signature : public ::testing::Test {
         form2 = program.forms().form2;
     }
 
-    void insertSignature() { signature::insertSignature(*form1, liveSettings(program.forms())); }
+    // The Edit menu's "署名挿入(&S)".
+    void insertSignature() {
+        ASSERT_EQ(form1->S2->text(), QStringLiteral("署名挿入(&S)"));
+        form1->S2->trigger();
+    }
 
     // Runs the command expecting one error box with `text`; the body must not change.
     void expectRefused(const QString& text) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QCursor>
 #include <QKeySequence>
 #include <QListWidget>
@@ -39,20 +40,37 @@ class SubjectPhrases : public ::testing::Test {
     }
 
     QMenu* pressSubjectButton() {
-        return subject_phrases::openPhraseMenu(*form1, liveSettings(program.forms()));
+        QTest::mouseClick(form1->Button2, Qt::LeftButton);
+        return subject_phrases::phraseMenu(*form1);
+    }
+
+    // Alt+S presses the button without taking the focus from where it is.
+    QMenu* pressAccessKey() {
+        QWidget* focused = QApplication::focusWidget();
+        QTest::keyClick(focused ? focused : form1, Qt::Key_S, Qt::AltModifier);
+        QMenu* menu = subject_phrases::phraseMenu(*form1);
+        // The button clicks after its short press animation.
+        EXPECT_TRUE(QTest::qWaitFor([menu] { return menu->isVisible(); }));
+        return menu;
+    }
+
+    QAction* itemOf(QMenu* menu, const QString& phrase) {
+        for (QAction* item : menu->actions()) {
+            if (item->data().toString() == phrase) {
+                return item;
+            }
+        }
+        ADD_FAILURE() << "no menu item " << phrase.toStdString();
+        return nullptr;
     }
 
     // Chooses the menu item of `phrase`, as a click on it would.
     void choose(const QString& phrase) {
         QMenu* menu = pressSubjectButton();
-        for (QAction* item : menu->actions()) {
-            if (item->data().toString() == phrase) {
-                item->trigger();
-                menu->close();
-                return;
-            }
+        if (QAction* item = itemOf(menu, phrase)) {
+            item->trigger();
         }
-        ADD_FAILURE() << "no menu item " << phrase.toStdString();
+        menu->close();
     }
 
     void setSubject(const QString& text, int caret) {
@@ -85,6 +103,14 @@ TEST_F(SubjectPhrases, TheMenuOffersTheLivePhrasesAtThePointer) {
                            QStringLiteral("Re>Message from SkyMail"),
                            QStringLiteral("Re>message from TU-KA SkyMessa")}));
     saveScreenshot(menu, QStringLiteral("subject_phrase_menu"));
+    menu->close();
+}
+
+TEST_F(SubjectPhrases, TheAccessKeyOpensTheMenuAtThePointerToo) {
+    form1->Memo1->setFocus();
+    QMenu* menu = pressAccessKey();
+    EXPECT_EQ(menu->pos(), kPointer);
+    EXPECT_EQ(menu->actions().size(), 8);
     menu->close();
 }
 
@@ -164,7 +190,11 @@ TEST_F(SubjectPhrases, APhraseGoesInAtTheCaret) {
 TEST_F(SubjectPhrases, TheSubjectTakesThePhraseWhileTheBodyKeepsTheFocus) {
     form1->Memo1->setFocus();
     ASSERT_TRUE(form1->Memo1->hasFocus());
-    choose(QStringLiteral("Re:"));
+    QMenu* menu = pressAccessKey();
+    QAction* item = itemOf(menu, QStringLiteral("Re:"));
+    ASSERT_NE(item, nullptr);
+    item->trigger();
+    menu->close();
     EXPECT_EQ(form1->Edit3->text(), QStringLiteral("Re:"));
     EXPECT_TRUE(form1->Memo1->text().isEmpty());
     QTest::qWait(0);
