@@ -195,8 +195,7 @@ void TForm1::createControls() {
     connect(Edit3, &QLineEdit::textChanged, this, [this] { Edit2Change(); });
     connect(Memo1, &QPlainTextEdit::textChanged, this, [this] { Memo1Change(); });
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-    connect(Button2, &QPushButton::clicked, this,
-            [this] { subject_phrases::openPhraseMenu(*this, liveSettings(forms_)); });
+    connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
 }
 
 void TForm1::createMenus() {
@@ -283,8 +282,7 @@ void TForm1::createMenus() {
     connect(S1, &QAction::triggered, this, [this] { SpeedButton181Click(); });
     connect(N5, &QAction::triggered, this, [this] { N5Click(); });
     connect(D1, &QAction::triggered, this, [this] { D1Click(); });
-    connect(S2, &QAction::triggered, this,
-            [this] { signature::insertSignature(*this, liveSettings(forms_)); });
+    connect(S2, &QAction::triggered, this, [this] { S2Click(); });
 }
 
 void TForm1::FormCreate() {
@@ -659,4 +657,12 @@ void TForm1::SpeedButton1Click(QAbstractButton* button) {
         // The body's own limit decides, silently.
         Memo1->replaceSelection(p);
     }
+}
+
+void TForm1::Button2Click() {
+    subject_phrases::openPhraseMenu(*this, liveSettings(forms_));
+}
+
+void TForm1::S2Click() {
+    signature::insertSignature(*this, liveSettings(forms_));
 }

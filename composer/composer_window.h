@@ -104,6 +104,10 @@ class TForm1 : public QMainWindow {
     void N3Click();
     void Exit1Click();
     void SpeedButton181Click();
+    // The subject phrase menu at the mouse pointer.
+    void Button2Click();
+    // Inserts the signature at the end of the body.
+    void S2Click();
     // A pictograph button: its caption goes into the Subject or the body.
     void SpeedButton1Click(QAbstractButton* button);
     void N5Click();

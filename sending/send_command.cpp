@@ -11,6 +11,7 @@
 #include "bsmtp/bsmtp.h"
 #include "composer/composer_window.h"
 #include "sending/history_log.h"
+#include "sending/signature.h"
 #include "settings/live_settings.h"
 #include "toolkit/beep.h"
 #include "toolkit/byte_limited_edit.h"
@@ -80,8 +81,8 @@ Outcome callLibrary(const Mail& mail) {
 void run(TForm1& form, const Forms& forms) {
     const LiveSettings& settings = liveSettings(forms);
     if (settings.automaticSignature()) {
-        form.Memo1->setText(form.Memo1->text() + QStringLiteral("\r\n") +
-                            cp932::decode(settings.signature()));
+        form.Memo1->setText(
+            signature::appendTo(form.Memo1->text(), cp932::decode(settings.signature())));
     }
     form.StatusBar1->setPanelText(2, QStringLiteral("メール送信中"));
     form.StatusBar1->repaint();
