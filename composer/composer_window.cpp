@@ -486,39 +486,16 @@ void TForm1::keyPressEvent(QKeyEvent* event) {
 
 void TForm1::Undo1Click() {
     QWidget* field = focusedField();
-    if (field == Memo1) {
-        Memo1->undo();
-        Memo1->setModified(false);
-    } else if (auto* edit = qobject_cast<toolkit::ByteLimitedLineEdit*>(field)) {
-        edit->undo();
-        edit->setModified(false);
-    }
+    toolkit::field_commands::undo(field);
+    toolkit::field_commands::setModified(field, false);
 }
 
 void TForm1::Cut1Click() {
-    QWidget* field = focusedField();
-    if (field == Memo1) {
-        if (Memo1->textCursor().hasSelection()) {
-            Memo1->cut();
-        }
-    } else if (auto* edit = qobject_cast<toolkit::ByteLimitedLineEdit*>(field)) {
-        if (edit->hasSelectedText()) {
-            edit->cut();
-        }
-    }
+    toolkit::field_commands::cut(focusedField());
 }
 
 void TForm1::Copy1Click() {
-    QWidget* field = focusedField();
-    if (field == Memo1) {
-        if (Memo1->textCursor().hasSelection()) {
-            Memo1->copy();
-        }
-    } else if (auto* edit = qobject_cast<toolkit::ByteLimitedLineEdit*>(field)) {
-        if (edit->hasSelectedText()) {
-            edit->copy();
-        }
-    }
+    toolkit::field_commands::copy(focusedField());
 }
 
 void TForm1::Paste1Click() {
@@ -540,12 +517,7 @@ void TForm1::Paste1Click() {
 }
 
 void TForm1::A1Click() {
-    QWidget* field = focusedField();
-    if (field == Memo1) {
-        Memo1->selectAll();
-    } else if (auto* edit = qobject_cast<toolkit::ByteLimitedLineEdit*>(field)) {
-        edit->selectAll();
-    }
+    toolkit::field_commands::selectAll(focusedField());
 }
 
 void TForm1::Button1Click() {

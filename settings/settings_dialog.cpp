@@ -538,54 +538,21 @@ QWidget* TForm2::focusedField() const {
 }
 
 void TForm2::Undo1Click() {
-    QWidget* field = focusedField();
-    if (field == Memo1) {
-        Memo1->undo();
-    } else if (auto* edit = qobject_cast<toolkit::ByteLimitedLineEdit*>(field)) {
-        edit->undo();
-    }
+    toolkit::field_commands::undo(focusedField());
 }
 
 void TForm2::Cut1Click() {
-    QWidget* field = focusedField();
-    if (field == Memo1) {
-        if (Memo1->textCursor().hasSelection()) {
-            Memo1->cut();
-        }
-    } else if (auto* edit = qobject_cast<toolkit::ByteLimitedLineEdit*>(field)) {
-        if (edit->hasSelectedText()) {
-            edit->cut();
-        }
-    }
+    toolkit::field_commands::cut(focusedField());
 }
 
 void TForm2::Copy1Click() {
-    QWidget* field = focusedField();
-    if (field == Memo1) {
-        if (Memo1->textCursor().hasSelection()) {
-            Memo1->copy();
-        }
-    } else if (auto* edit = qobject_cast<toolkit::ByteLimitedLineEdit*>(field)) {
-        if (edit->hasSelectedText()) {
-            edit->copy();
-        }
-    }
+    toolkit::field_commands::copy(focusedField());
 }
 
 void TForm2::Paste1Click() {
-    QWidget* field = focusedField();
-    if (field == Memo1) {
-        Memo1->pasteLimited();
-    } else if (auto* edit = qobject_cast<toolkit::ByteLimitedLineEdit*>(field)) {
-        edit->pasteLimited();
-    }
+    toolkit::field_commands::paste(focusedField());
 }
 
 void TForm2::SelectAll1Click() {
-    QWidget* field = focusedField();
-    if (field == Memo1) {
-        Memo1->selectAll();
-    } else if (auto* edit = qobject_cast<toolkit::ByteLimitedLineEdit*>(field)) {
-        edit->selectAll();
-    }
+    toolkit::field_commands::selectAll(focusedField());
 }

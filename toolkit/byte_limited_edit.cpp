@@ -432,4 +432,52 @@ void ByteLimitedMemo::mousePressEvent(QMouseEvent* event) {
     QPlainTextEdit::mousePressEvent(event);
 }
 
+// ---------------------------------------------------------------- edit commands
+
+namespace field_commands {
+namespace {
+
+template <class F>
+void onField(QWidget* field, F&& f) {
+    if (auto* edit = qobject_cast<ByteLimitedLineEdit*>(field)) {
+        f(edit);
+    } else if (auto* memo = qobject_cast<ByteLimitedMemo*>(field)) {
+        f(memo);
+    }
+}
+
+}  // namespace
+
+void undo(QWidget* field) {
+    onField(field, [](auto* f) { f->undo(); });
+}
+
+void cut(QWidget* field) {
+    onField(field, [](auto* f) {
+        if (f->hasSelectedText())
+            f->cut();
+    });
+}
+
+void copy(QWidget* field) {
+    onField(field, [](auto* f) {
+        if (f->hasSelectedText())
+            f->copy();
+    });
+}
+
+void paste(QWidget* field) {
+    onField(field, [](auto* f) { f->pasteLimited(); });
+}
+
+void selectAll(QWidget* field) {
+    onField(field, [](auto* f) { f->selectAll(); });
+}
+
+void setModified(QWidget* field, bool modified) {
+    onField(field, [modified](auto* f) { f->setModified(modified); });
+}
+
+}  // namespace field_commands
+
 }  // namespace toolkit

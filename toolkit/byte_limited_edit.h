@@ -140,4 +140,16 @@ class ByteLimitedMemo : public QPlainTextEdit {
     std::optional<State> undo_;
 };
 
+// The edit commands of the windows' edit menus, on whichever of the two fields
+// `field` is; nothing happens for null or any other widget. Cut and copy need a
+// selection.
+namespace field_commands {
+void undo(QWidget* field);
+void cut(QWidget* field);
+void copy(QWidget* field);
+void paste(QWidget* field);
+void selectAll(QWidget* field);
+void setModified(QWidget* field, bool modified);
+}  // namespace field_commands
+
 }  // namespace toolkit
