@@ -22,16 +22,6 @@ QByteArrayView arg(const char* text) {
     return text != nullptr ? QByteArrayView(text) : QByteArrayView();
 }
 
-QByteArrayView trimmed(QByteArrayView text) {
-    while (!text.isEmpty() && (text.front() == ' ' || text.front() == '\t')) {
-        text = text.sliced(1);
-    }
-    while (!text.isEmpty() && (text.back() == ' ' || text.back() == '\t')) {
-        text.chop(1);
-    }
-    return text;
-}
-
 // Controls (CR and LF above all: libcurl would send them as commands of their own) and
 // 8-bit bytes have no place in an address.
 bool isSafeAddress(QByteArrayView address) {
@@ -74,8 +64,8 @@ QByteArray send(QByteArrayView serverArg, QByteArrayView toArg, QByteArrayView f
     if (server.problem != ServerAddress::Problem::None) {
         return serverError(server);
     }
-    const QByteArrayView to = trimmed(toArg);
-    const QByteArrayView from = trimmed(fromArg);
+    const QByteArrayView to = trimBlanks(toArg);
+    const QByteArrayView from = trimBlanks(fromArg);
     if (auto e =
             checkAddress(to, InputProblem::EmptyTo, InputProblem::BadTo, InputProblem::LongTo)) {
         return *e;

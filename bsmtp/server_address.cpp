@@ -95,7 +95,9 @@ Authority parseAuthority(QByteArrayView text) {
     return a;
 }
 
-QByteArrayView trimmed(QByteArrayView text) {
+}  // namespace
+
+QByteArrayView trimBlanks(QByteArrayView text) {
     while (!text.isEmpty() && (text.front() == ' ' || text.front() == '\t')) {
         text = text.sliced(1);
     }
@@ -105,11 +107,9 @@ QByteArrayView trimmed(QByteArrayView text) {
     return text;
 }
 
-}  // namespace
-
 ServerAddress parseServer(QByteArrayView setting) {
     ServerAddress out;
-    const QByteArrayView text = trimmed(setting);
+    const QByteArrayView text = trimBlanks(setting);
     if (text.isEmpty()) {
         out.problem = ServerAddress::Problem::Empty;
         return out;

@@ -22,4 +22,7 @@ struct ServerAddress {
 // guess a protocol from a bare name, or take user names, paths and queries from the text.
 ServerAddress parseServer(QByteArrayView setting);
 
+// `text` without the blanks and tabs around it; line breaks stay, to be refused.
+QByteArrayView trimBlanks(QByteArrayView text);
+
 }  // namespace bsmtp
