@@ -145,8 +145,14 @@ TEST_F(FailureTest, ServerSettingIsCheckedBeforeConnecting) {
 }
 
 TEST_F(FailureTest, UnknownHostAndRefusedConnection) {
-    expectFailure(sendMail("no-such-host.invalid", kTo, kFrom, "s", "b"),
-                  u"SMTPサーバーが見つかりません: no-such-host.invalid"_s);
+    // Where no name server answers, the lookup may run into the connect timeout first.
+    const SendResult unknown = sendMail("no-such-host.invalid", kTo, kFrom, "s", "b");
+    EXPECT_EQ(unknown.result, 0);
+    EXPECT_TRUE(
+        unknown.errorText().startsWith(u"SMTPサーバーが見つかりません: no-such-host.invalid"_s) ||
+        unknown.errorText().startsWith(u"SMTPサーバーが応答しません(タイムアウト)"_s))
+        << unknown.errorText().toStdString();
+    expectWellFormed(unknown);
     expectFailure(sendMail("127.0.0.1:" + QByteArray::number(closedPort()), kTo, kFrom, "s", "b"),
                   u"SMTPサーバーに接続を拒否されました: 127.0.0.1"_s);
 }
