@@ -12,7 +12,6 @@
 
 Application::Application() {
     QApplication::setApplicationName(QStringLiteral("Mirvane"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Mirvane"));
     // The other windows may still be open when the main window closes: the program
     // ends with the main window, not with the last window.
     QApplication::setQuitOnLastWindowClosed(false);

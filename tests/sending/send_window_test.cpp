@@ -83,9 +83,12 @@ TEST_F(Sending, ASentMailIsRecordedAndTheComposerReset) {
 
     // While the library works the state panel says so and the window takes no typing.
     QString during;
+    QString typedDuring;
     QTimer::singleShot(0, form, [&] {
         during = form->StatusBar1->panelText(2);
+        form->Memo1->setFocus();
         QTest::keyClicks(form->Memo1, QStringLiteral("zz"));
+        typedDuring = form->Memo1->text();
     });
     form->SpeedButton181Click();
 
@@ -93,6 +96,7 @@ TEST_F(Sending, ASentMailIsRecordedAndTheComposerReset) {
     EXPECT_EQ(receivedBody(server, 1),
               sjis(QStringLiteral("本文") + QChar(0xE63E) + QStringLiteral("\r\n二行目")));
     EXPECT_EQ(during, QStringLiteral("メール送信中"));
+    EXPECT_FALSE(typedDuring.contains(QStringLiteral("zz")));
     EXPECT_EQ(form->StatusBar1->panelText(2), QStringLiteral("送信完了"));
     EXPECT_EQ(beeps.messageBeeps(), QList<unsigned>{0});
     EXPECT_EQ(
