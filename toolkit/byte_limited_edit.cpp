@@ -33,6 +33,28 @@ bool isUndoKey(const QKeyEvent* event) {
     return event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo);
 }
 
+// Undo, paste and cut keys go to the field's own limited operations, never to the
+// widget's unlimited ones. True when the key was one of them.
+template <class Field>
+bool takeEditKey(Field* field, QKeyEvent* event) {
+    if (isUndoKey(event)) {
+        field->undo();
+    } else if (event->matches(QKeySequence::Paste)) {
+        field->pasteLimited();
+    } else if (event->matches(QKeySequence::Cut)) {
+        field->cut();
+    } else {
+        return false;
+    }
+    event->accept();
+    return true;
+}
+
+void switchInputMethod(QWidget* field, bool enabled) {
+    field->setAttribute(Qt::WA_InputMethodEnabled, enabled);
+    field->setInputMethodHints(enabled ? Qt::ImhNone : (Qt::ImhLatinOnly | Qt::ImhPreferLatin));
+}
+
 // Undo, cut, copy, paste, delete and select all, routed through the field's own
 // limited operations rather than the widget's unlimited ones.
 template <class Field>
@@ -159,26 +181,12 @@ void ByteLimitedLineEdit::cut() {
 }
 
 void ByteLimitedLineEdit::setInputMethodEnabled(bool enabled) {
-    setAttribute(Qt::WA_InputMethodEnabled, enabled);
-    setInputMethodHints(enabled ? Qt::ImhNone : (Qt::ImhLatinOnly | Qt::ImhPreferLatin));
+    switchInputMethod(this, enabled);
 }
 
 void ByteLimitedLineEdit::keyPressEvent(QKeyEvent* event) {
-    if (isUndoKey(event)) {
-        undo();
-        event->accept();
+    if (takeEditKey(this, event))
         return;
-    }
-    if (event->matches(QKeySequence::Paste)) {
-        pasteLimited();
-        event->accept();
-        return;
-    }
-    if (event->matches(QKeySequence::Cut)) {
-        cut();
-        event->accept();
-        return;
-    }
     const QString typed = typedText(event);
     if (!typed.isEmpty() && !isReadOnly()) {
         const QString fit = fitting(typed);
@@ -357,26 +365,12 @@ void ByteLimitedMemo::cut() {
 }
 
 void ByteLimitedMemo::setInputMethodEnabled(bool enabled) {
-    setAttribute(Qt::WA_InputMethodEnabled, enabled);
-    setInputMethodHints(enabled ? Qt::ImhNone : (Qt::ImhLatinOnly | Qt::ImhPreferLatin));
+    switchInputMethod(this, enabled);
 }
 
 void ByteLimitedMemo::keyPressEvent(QKeyEvent* event) {
-    if (isUndoKey(event)) {
-        undo();
-        event->accept();
+    if (takeEditKey(this, event))
         return;
-    }
-    if (event->matches(QKeySequence::Paste)) {
-        pasteLimited();
-        event->accept();
-        return;
-    }
-    if (event->matches(QKeySequence::Cut)) {
-        cut();
-        event->accept();
-        return;
-    }
     const bool enter = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
                        !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
     const QString typed = enter ? QStringLiteral("\r\n") : typedText(event);
