@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "app/atomic_save.h"
+#include "app/file_read.h"
 #include "toolkit/file_error.h"
 
 namespace {
@@ -108,19 +109,8 @@ bool parseIniInteger(QByteArrayView text, int* value) {
 }
 
 IniDocument::IniDocument(QString path) : path_(std::move(path)) {
-    const QFileInfo info(path_);
-    if (!info.exists() && !info.isSymLink())
-        return;
-    QFile file(path_);
-    if (info.isDir() || !file.open(QIODevice::ReadOnly)) {
-        throw FileError(FileError::Kind::Open, path_,
-                        info.isDir() ? QStringLiteral("is a directory") : file.errorString());
-    }
-    const QByteArray content = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        throw FileError(FileError::Kind::Open, path_, file.errorString());
-    }
-    *this = fromBytes(content, path_);
+    if (const std::optional<QByteArray> content = readRegularFile(path_))
+        *this = fromBytes(*content, path_);
 }
 
 IniDocument IniDocument::fromBytes(QByteArrayView content, QString path) {

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "app/atomic_save.h"
+#include "app/file_read.h"
 #include "sending/attachment.h"
 #include "toolkit/cp932.h"
 #include "toolkit/file_error.h"
@@ -78,18 +79,7 @@ QByteArray withEntryOnTop(QByteArrayView newText, QByteArrayView oldContent) {
 }
 
 void append(const QString& path, const Entry& entry, const QDateTime& when) {
-    QByteArray old;
-    QFile file(path);
-    if (QFileInfo::exists(path) || QFileInfo(path).isSymLink()) {
-        if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
-            throw FileError(FileError::Kind::Open, path, file.errorString());
-        }
-        old = file.readAll();
-        if (file.error() != QFileDevice::NoError) {
-            throw FileError(FileError::Kind::Open, path, file.errorString());
-        }
-        file.close();
-    }
+    const QByteArray old = readRegularFile(path).value_or(QByteArray());
     atomicSave(path, withEntryOnTop(entryBytes(entry, when), old));
 }
 
