@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "toolkit/file_error.h"
@@ -18,7 +19,8 @@ namespace {
     throw FileError(FileError::Kind::Create, path, QString::fromLocal8Bit(std::strerror(err)));
 }
 
-// Writes all of `data`, going on after short writes; false with errno set on failure.
+// Writes all of `data` from the current offset, going on after short writes; false
+// with errno set on failure.
 bool writeAll(int fd, QByteArrayView data) {
     const char* p = data.data();
     qsizetype left = data.size();
@@ -39,28 +41,50 @@ bool writeAll(int fd, QByteArrayView data) {
     return true;
 }
 
+QByteArray directoryOf(const QByteArray& file) {
+    const qsizetype slash = file.lastIndexOf('/');
+    return slash <= 0 ? QByteArray("/") : file.left(slash);
+}
+
+class Descriptor {
+  public:
+    explicit Descriptor(int fd = -1) : fd_(fd) {}
+    ~Descriptor() { reset(); }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+    void reset(int fd = -1) {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = fd;
+    }
+
+  private:
+    int fd_;
+};
+
 }  // namespace
 
 void atomicSave(const QString& path, QByteArrayView data) {
     // Through a symbolic link the file it points at is replaced, not the link.
-    QString target = path;
+    QString linkTarget = path;
     const QFileInfo link(path);
     if (link.isSymLink())
-        target = link.symLinkTarget();
-    const QFileInfo info(target);
-    const QByteArray nativeTarget = QFile::encodeName(target);
-    const QByteArray dir = QFile::encodeName(info.absolutePath());
+        linkTarget = link.symLinkTarget();
+    const QByteArray target = QFile::encodeName(QFileInfo(linkTarget).absoluteFilePath());
+    const QByteArray dir = directoryOf(target);
+    const QByteArray fileName = target.mid(dir.size() + 1);
 
-    struct stat old {};
-    const bool hadOld = ::stat(nativeTarget.constData(), &old) == 0;
-    if (hadOld && !S_ISREG(old.st_mode))
-        fail(path, S_ISDIR(old.st_mode) ? EISDIR : EINVAL);
+    struct stat oldStat {};
+    const bool hadOld = ::stat(target.constData(), &oldStat) == 0;
+    if (hadOld && !S_ISREG(oldStat.st_mode))
+        fail(path, S_ISDIR(oldStat.st_mode) ? EISDIR : EINVAL);
 
     QByteArray temp;
     int fd = -1;
+    const QByteArray prefix = dir + '/' + '.' + fileName + '.';
     for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-        temp = dir + '/' + '.' + QFile::encodeName(info.fileName()) + '.' +
-               QByteArray::number(QRandomGenerator::global()->generate64(), 36) + ".tmp";
+        temp = prefix + QByteArray::number(QRandomGenerator::global()->generate64(), 36) + ".tmp";
         fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
             fail(path, errno);
@@ -73,7 +97,7 @@ void atomicSave(const QString& path, QByteArrayView data) {
         ::unlink(temp.constData());
         fail(path, err);
     };
-    if (hadOld && ::fchmod(fd, old.st_mode & 07777) != 0)
+    if (hadOld && ::fchmod(fd, oldStat.st_mode & 07777) != 0)
         abandon(errno);
     if (!writeAll(fd, data))
         abandon(errno);
@@ -84,18 +108,22 @@ void atomicSave(const QString& path, QByteArrayView data) {
         ::unlink(temp.constData());
         fail(path, err);
     }
-    if (::rename(temp.constData(), nativeTarget.constData()) != 0) {
+    if (::rename(temp.constData(), target.constData()) != 0) {
         const int err = errno;
         ::unlink(temp.constData());
         fail(path, err);
     }
-    // The rename itself must reach the disk too.
-    const int dfd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dfd >= 0) {
-        const int rc = ::fsync(dfd);
-        const int err = errno;
-        ::close(dfd);
-        if (rc != 0 && err != EINVAL && err != EROFS)
-            fail(path, err);
+    // The rename must reach the disk too. When that cannot be confirmed the new file is
+    // still the file: reporting it as not written would invite the user to repeat a
+    // send that is already in the history.
+    const Descriptor dfd(::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    int err = dfd.get() < 0 ? errno : 0;
+    if (dfd.get() >= 0 && ::fsync(dfd.get()) != 0)
+        err = errno;
+    if (err != 0 && err != EINVAL && err != EROFS) {
+        std::fprintf(stderr,
+                     "mirvane: %s was saved, but its durability could not be confirmed "
+                     "(directory sync: %s)\n",
+                     target.constData(), std::strerror(err));
     }
 }

@@ -5,7 +5,12 @@
 
 // Replaces the file at `path` by `data` so that the file is always either wholly
 // old or wholly new: a temporary file in the same directory, every write checked,
-// fdatasync, rename over the old file, directory synced. The old file's permission
-// bits are kept. Throws FileError(Create, path) on any failure; the old file is
-// then unchanged and no temporary file is left behind.
+// fdatasync, rename over the old file, directory synced.
+//
+// - The old file's permission bits are kept.
+// - Once the rename has succeeded the new file stands: a failing directory sync is
+//   only said on stderr.
+//
+// Throws FileError(Create, path) on any failure before that; the old file is then
+// unchanged and no temporary file is left behind.
 void atomicSave(const QString& path, QByteArrayView data);

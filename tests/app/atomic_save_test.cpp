@@ -10,6 +10,7 @@
 
 #include "app/atomic_save.h"
 #include "app/ini_document.h"
+#include "fault_helper.h"
 #include "toolkit/file_error.h"
 
 namespace {
@@ -72,6 +73,36 @@ TEST(AtomicSave, ReportsADirectoryOrAMissingFolder) {
     EXPECT_THROW(atomicSave(dir.filePath(QStringLiteral("no/such/a.ini")), "x"), FileError);
     // A document on such a path reports at write-back; reading it is an open error.
     EXPECT_THROW(IniDocument(dir.filePath(QStringLiteral("d.ini"))), FileError);
+}
+
+TEST(AtomicSave, AFailedDirectorySyncAfterTheRenameIsNoFailedSave) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("log.txt"));
+    atomicSave(path, "old");
+    // The file itself is synced with fdatasync, so every fsync is the directory's.
+    const HelperRun r =
+        runFileHelper({QStringLiteral("save"), path, QStringLiteral("new")},
+                      {QStringLiteral("strace"), QStringLiteral("-f"), QStringLiteral("-qq"),
+                       QStringLiteral("-o"), QStringLiteral("/dev/null"), QStringLiteral("-e"),
+                       QStringLiteral("trace=fsync"), QStringLiteral("-e"),
+                       QStringLiteral("inject=fsync:error=EIO")});
+    ASSERT_TRUE(r.finished) << r.err.toStdString();
+    EXPECT_EQ(r.exitCode, 0) << r.out.toStdString();
+    EXPECT_EQ(r.out, QByteArray("ok"));
+    EXPECT_TRUE(r.err.contains("durability could not be confirmed")) << r.err.toStdString();
+    EXPECT_EQ(readAll(path), QByteArray("new"));
+
+    // The same seam on the file's own sync does fail the save and keeps the old file.
+    const HelperRun d =
+        runFileHelper({QStringLiteral("save"), path, QStringLiteral("newer")},
+                      {QStringLiteral("strace"), QStringLiteral("-f"), QStringLiteral("-qq"),
+                       QStringLiteral("-o"), QStringLiteral("/dev/null"), QStringLiteral("-e"),
+                       QStringLiteral("trace=fdatasync"), QStringLiteral("-e"),
+                       QStringLiteral("inject=fdatasync:error=EIO")});
+    EXPECT_EQ(d.exitCode, 3);
+    EXPECT_EQ(QString::fromUtf8(d.out), QStringLiteral("ファイル %1 を作成できません.").arg(path));
+    EXPECT_EQ(readAll(path), QByteArray("new"));
+    EXPECT_EQ(leftovers(dir.path()), QStringList{QStringLiteral("log.txt")});
 }
 
 TEST(AtomicSave, AKilledWriterNeverLeavesAHalfFile) {
