@@ -85,7 +85,8 @@ void atomicSave(const QString& path, QByteArrayView data) {
     const QByteArray prefix = dir + '/' + '.' + fileName + '.';
     for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
         temp = prefix + QByteArray::number(QRandomGenerator::global()->generate64(), 36) + ".tmp";
-        fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        // 0600: the files hold mail and addresses, private to their owner.
+        fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd < 0 && errno != EEXIST)
             fail(path, errno);
     }

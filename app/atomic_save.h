@@ -7,7 +7,8 @@
 // old or wholly new: a temporary file in the same directory, every write checked,
 // fdatasync, rename over the old file, directory synced.
 //
-// - The old file's permission bits are kept.
+// - A new file is private to its owner (0600); an existing file keeps its permission
+//   bits.
 // - Once the rename has succeeded the new file stands: a failing directory sync is
 //   only said on stderr.
 //

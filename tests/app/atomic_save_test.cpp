@@ -2,6 +2,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -11,6 +12,7 @@
 #include "app/atomic_save.h"
 #include "app/ini_document.h"
 #include "fault_helper.h"
+#include "sending/history_log.h"
 #include "toolkit/file_error.h"
 
 namespace {
@@ -23,6 +25,24 @@ QByteArray readAll(const QString& path) {
 QStringList leftovers(const QString& dir) {
     return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
 }
+
+QByteArray native(const QString& path) {
+    return QFile::encodeName(path);
+}
+
+unsigned modeOf(const QString& path) {
+    struct stat st {};
+    return ::stat(native(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+class Umask {
+  public:
+    explicit Umask(mode_t mask) : saved_(::umask(mask)) {}
+    ~Umask() { ::umask(saved_); }
+
+  private:
+    mode_t saved_;
+};
 
 }  // namespace
 
@@ -73,6 +93,25 @@ TEST(AtomicSave, ReportsADirectoryOrAMissingFolder) {
     EXPECT_THROW(atomicSave(dir.filePath(QStringLiteral("no/such/a.ini")), "x"), FileError);
     // A document on such a path reports at write-back; reading it is an open error.
     EXPECT_THROW(IniDocument(dir.filePath(QStringLiteral("d.ini"))), FileError);
+}
+
+TEST(AtomicSave, NewFilesArePrivateAndAnExistingFileKeepsItsMode) {
+    const Umask usual(022);
+    QTemporaryDir dir;
+    const QString settings = dir.filePath(QStringLiteral("mirvane.ini"));
+    const QString log = dir.filePath(QStringLiteral("log.txt"));
+    atomicSave(settings, "[Setting]\r\n");
+    history_log::append(log, history_log::Entry{}, QDateTime(QDate(2024, 5, 1), QTime(9, 0)));
+    EXPECT_EQ(modeOf(settings), 0600u);
+    EXPECT_EQ(modeOf(log), 0600u);
+
+    // A mode the user chose stays, wider or narrower.
+    ASSERT_EQ(::chmod(native(settings).constData(), 0644), 0);
+    atomicSave(settings, "again");
+    EXPECT_EQ(modeOf(settings), 0644u);
+    ASSERT_EQ(::chmod(native(log).constData(), 0640), 0);
+    history_log::append(log, history_log::Entry{}, QDateTime(QDate(2024, 5, 2), QTime(9, 0)));
+    EXPECT_EQ(modeOf(log), 0640u);
 }
 
 TEST(AtomicSave, AFailedDirectorySyncAfterTheRenameIsNoFailedSave) {
