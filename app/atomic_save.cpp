@@ -1,6 +1,8 @@
 #include "app/atomic_save.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -46,6 +48,42 @@ QByteArray directoryOf(const QByteArray& file) {
     return slash <= 0 ? QByteArray("/") : file.left(slash);
 }
 
+// Temporary names are ".<name>.<pid>.<random>.tmp": the pid tells a later save
+// whether the copy that made the file can still be writing it.
+QByteArray temporaryPrefix(const QByteArray& fileName) {
+    return '.' + fileName + '.';
+}
+
+// Removes the temporaries of `fileName` that a killed save left in `dir`. Only those
+// whose process is gone: a second running copy may be in the middle of its own save.
+void sweepStaleTemporaries(const QByteArray& dir, const QByteArray& fileName) {
+    DIR* d = ::opendir(dir.constData());
+    if (!d)
+        return;
+    const QByteArray prefix = temporaryPrefix(fileName);
+    const pid_t self = ::getpid();
+    while (const dirent* entry = ::readdir(d)) {
+        const QByteArrayView name(entry->d_name);
+        if (!name.startsWith(prefix) || !name.endsWith(".tmp"))
+            continue;
+        const QByteArrayView middle = name.sliced(prefix.size(), name.size() - prefix.size() - 4);
+        const qsizetype dot = middle.indexOf('.');
+        if (dot <= 0)
+            continue;
+        bool ok = false;
+        const qint64 pid = middle.first(dot).toLongLong(&ok);
+        if (!ok || pid <= 0 || pid == self)
+            continue;
+        if (::kill(pid_t(pid), 0) == 0 || errno != ESRCH)
+            continue;  // still running, or someone else's process
+        struct stat st {};
+        if (::fstatat(::dirfd(d), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(st.st_mode))
+            ::unlinkat(::dirfd(d), entry->d_name, 0);
+    }
+    ::closedir(d);
+}
+
 class Descriptor {
   public:
     explicit Descriptor(int fd = -1) : fd_(fd) {}
@@ -80,9 +118,12 @@ void atomicSave(const QString& path, QByteArrayView data) {
     if (hadOld && !S_ISREG(oldStat.st_mode))
         fail(path, S_ISDIR(oldStat.st_mode) ? EISDIR : EINVAL);
 
+    sweepStaleTemporaries(dir, fileName);
+
     QByteArray temp;
     int fd = -1;
-    const QByteArray prefix = dir + '/' + '.' + fileName + '.';
+    const QByteArray prefix =
+        dir + '/' + temporaryPrefix(fileName) + QByteArray::number(qint64(::getpid())) + '.';
     for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
         temp = prefix + QByteArray::number(QRandomGenerator::global()->generate64(), 36) + ".tmp";
         // 0600: the files hold mail and addresses, private to their owner.

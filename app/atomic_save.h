@@ -9,6 +9,8 @@
 //
 // - A new file is private to its owner (0600); an existing file keeps its permission
 //   bits.
+// - Temporary files left behind by an earlier save that was killed are removed once
+//   the process that made them is gone; a second running copy's are left alone.
 // - Once the rename has succeeded the new file stands: a failing directory sync is
 //   only said on stderr.
 //

@@ -6,8 +6,11 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <chrono>
 #include <csignal>
+#include <thread>
 
 #include "app/atomic_save.h"
 #include "app/ini_document.h"
@@ -33,6 +36,12 @@ QByteArray native(const QString& path) {
 unsigned modeOf(const QString& path) {
     struct stat st {};
     return ::stat(native(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+void touch(const QString& path) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+    f.write("stale copy of a mail body");
 }
 
 class Umask {
@@ -144,18 +153,59 @@ TEST(AtomicSave, AFailedDirectorySyncAfterTheRenameIsNoFailedSave) {
     EXPECT_EQ(leftovers(dir.path()), QStringList{QStringLiteral("log.txt")});
 }
 
-TEST(AtomicSave, AKilledWriterNeverLeavesAHalfFile) {
+TEST(AtomicSave, SweepsOnlyTheTemporariesOfProcessesThatAreGone) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("a.ini"));
-    for (int round = 0; round < 5; ++round) {
+    QProcess gone;
+    gone.start(QStringLiteral("true"));
+    ASSERT_TRUE(gone.waitForStarted());
+    const QString deadPid = QString::number(gone.processId());
+    ASSERT_TRUE(gone.waitForFinished());
+    QProcess running;  // a second copy of the program in the middle of its save
+    running.start(QStringLiteral("sleep"), {QStringLiteral("30")});
+    ASSERT_TRUE(running.waitForStarted());
+    const QString livePid = QString::number(running.processId());
+
+    const QStringList stale = {QStringLiteral(".a.ini.%1.k3v9.tmp").arg(deadPid),
+                               QStringLiteral(".a.ini.%1.zz.tmp").arg(deadPid)};
+    const QStringList kept = {QStringLiteral(".a.ini.%1.q1.tmp").arg(livePid),
+                              QStringLiteral(".b.ini.%1.q1.tmp").arg(deadPid),
+                              QStringLiteral(".a.ini.notes.tmp"), QStringLiteral("a.ini.bak")};
+    for (const QString& name : stale + kept)
+        touch(dir.filePath(name));
+    atomicSave(path, "new");
+    QStringList expected = kept;
+    expected.append(QStringLiteral("a.ini"));
+    expected.sort();
+    EXPECT_EQ(leftovers(dir.path()), expected);
+    running.kill();
+    running.waitForFinished();
+}
+
+TEST(AtomicSave, KillsAtRandomMomentsLeaveNeitherTornFilesNorTemporaries) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.ini"));
+    constexpr int kRounds = 120;
+    int killedMidSave = 0;
+    for (int round = 0; round < kRounds; ++round) {
         QProcess writer;
         writer.start(QStringLiteral(ATOMIC_SAVE_WRITER), {path});
         ASSERT_TRUE(writer.waitForStarted());
         ASSERT_TRUE(writer.waitForReadyRead(10000));  // it has saved at least once
+        std::this_thread::sleep_for(
+            std::chrono::microseconds(QRandomGenerator::global()->bounded(3000)));
         writer.kill();
         writer.waitForFinished();
         const QByteArray content = readAll(path);
         ASSERT_EQ(content.size(), 64 * 1024) << "round " << round;
-        EXPECT_EQ(content.count(content.at(0)), content.size());
+        ASSERT_EQ(content.count(content.at(0)), content.size()) << "round " << round;
+        // The killed writer may leave its own temporary; the next save sweeps it, so
+        // they never pile up.
+        const qsizetype temporaries = leftovers(dir.path()).size() - 1;
+        ASSERT_LE(temporaries, 1) << "round " << round;
+        killedMidSave += int(temporaries);
     }
+    EXPECT_GT(killedMidSave, 0) << "no kill landed inside a save";
+    atomicSave(path, "last");
+    EXPECT_EQ(leftovers(dir.path()), QStringList{QStringLiteral("a.ini")});
 }
