@@ -84,6 +84,20 @@ void sweepStaleTemporaries(const QByteArray& dir, const QByteArray& fileName) {
     ::closedir(d);
 }
 
+// Rewrites the open file `fd` with `data`. Used only where no temporary file can be
+// made beside it (a directory the user may not create files in): this is NOT atomic.
+// A crash or a full disk in the middle leaves a mix of old and new bytes, so space is
+// reserved first where the file system can, and the old content is never cut before
+// the new one is written.
+void rewriteInPlace(const QString& path, int fd, QByteArrayView data) {
+    if (!data.isEmpty() && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, off_t(data.size())) != 0 &&
+        errno != EOPNOTSUPP && errno != ENOSYS)
+        fail(path, errno);
+    if (::lseek(fd, 0, SEEK_SET) != 0 || !writeAll(fd, data) || ::fdatasync(fd) != 0 ||
+        ::ftruncate(fd, off_t(data.size())) != 0 || ::fdatasync(fd) != 0)
+        fail(path, errno);
+}
+
 class Descriptor {
   public:
     explicit Descriptor(int fd = -1) : fd_(fd) {}
@@ -113,10 +127,24 @@ void atomicSave(const QString& path, QByteArrayView data) {
     const QByteArray dir = directoryOf(target);
     const QByteArray fileName = target.mid(dir.size() + 1);
 
+    // The existing file, opened for writing: that fails when the user made it
+    // read-only, even though renaming over it would succeed.
+    Descriptor old;
     struct stat oldStat {};
-    const bool hadOld = ::stat(target.constData(), &oldStat) == 0;
-    if (hadOld && !S_ISREG(oldStat.st_mode))
-        fail(path, S_ISDIR(oldStat.st_mode) ? EISDIR : EINVAL);
+    const bool hadOld = ::lstat(target.constData(), &oldStat) == 0;
+    if (hadOld) {
+        if (!S_ISREG(oldStat.st_mode))
+            fail(path, S_ISDIR(oldStat.st_mode) ? EISDIR : EINVAL);
+        old.reset(::open(target.constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        if (old.get() < 0)
+            fail(path, errno);
+        if (::fstat(old.get(), &oldStat) != 0)
+            fail(path, errno);
+        if (!S_ISREG(oldStat.st_mode))
+            fail(path, EINVAL);
+    } else if (errno != ENOENT) {
+        fail(path, errno);
+    }
 
     sweepStaleTemporaries(dir, fileName);
 
@@ -128,11 +156,17 @@ void atomicSave(const QString& path, QByteArrayView data) {
         temp = prefix + QByteArray::number(QRandomGenerator::global()->generate64(), 36) + ".tmp";
         // 0600: the files hold mail and addresses, private to their owner.
         fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd < 0 && errno != EEXIST)
+        if (fd < 0 && errno != EEXIST) {
+            if ((errno == EACCES || errno == EPERM) && old.get() >= 0) {
+                rewriteInPlace(path, old.get(), data);
+                return;
+            }
             fail(path, errno);
+        }
     }
     if (fd < 0)
         fail(path, EEXIST);
+    old.reset();
 
     auto abandon = [&](int err) {
         ::close(fd);

@@ -8,7 +8,9 @@
 // fdatasync, rename over the old file, directory synced.
 //
 // - A new file is private to its owner (0600); an existing file keeps its permission
-//   bits.
+//   bits. A file its owner may not write (made read-only) is never replaced.
+// - A writable file in a directory where no file can be created is rewritten in
+//   place instead (not atomic, see the source).
 // - Temporary files left behind by an earlier save that was killed are removed once
 //   the process that made them is gone; a second running copy's are left alone.
 // - Once the rename has succeeded the new file stands: a failing directory sync is

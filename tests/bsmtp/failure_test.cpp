@@ -182,14 +182,25 @@ TEST_F(FailureTest, AttachmentThatIsNoRegularFileIsRefusedWithoutConnecting) {
 }
 
 TEST_F(FailureTest, UnreadableAttachmentIsRefused) {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "root reads any file";
-    }
-    const QByteArray path = makeFile("secret.jpg", "x");
-    ASSERT_EQ(::chmod(QFile::encodeName(homePath() + "/secret.jpg").constData(), 0), 0);
+    // Root reads any file, so the sender runs as nobody (uid 65534), as a user would.
+    const QByteArray home = QFile::encodeName(homePath());
+    ASSERT_EQ(::chmod(home.constData(), 0755), 0);
+    makeFile("body.txt", "b");
+    makeFile("secret.jpg", "x");
+    ASSERT_EQ(::chown((home + "/secret.jpg").constData(), 65534, 65534), 0);
+    ASSERT_EQ(::chmod((home + "/secret.jpg").constData(), 0), 0);
     SilentListener listener;
-    expectFailure(sendMail(listener.hostPort(), kTo, kFrom, "s", "b", path),
-                  u"添付ファイルを読めません: secret.jpg"_s);
+    QProcess tool;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("LC_ALL", "C.UTF-8");
+    tool.setProcessEnvironment(env);
+    tool.start("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups", BSENDMAIL_PATH,
+                           listener.hostPort(), kTo, kFrom, "s", homePath() + "/body.txt",
+                           homePath() + "/secret.jpg"});
+    ASSERT_TRUE(tool.waitForFinished(60000));
+    EXPECT_EQ(tool.exitCode(), 1);
+    const QString said = QString::fromUtf8(tool.readAllStandardError());
+    EXPECT_TRUE(said.contains(u"添付ファイルを読めません: secret.jpg"_s)) << said.toStdString();
     EXPECT_FALSE(listener.connectionAttempted());
 }
 
