@@ -43,6 +43,28 @@ bool writeAll(int fd, QByteArrayView data) {
     return true;
 }
 
+// The file a save replaces: every symbolic link of the chain followed, so that the
+// links stay links. A dangling link gives the path its last link names.
+QByteArray finalTarget(const QString& path) {
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    if (!canonical.isEmpty())
+        return QFile::encodeName(canonical);
+    QByteArray current = QFile::encodeName(QFileInfo(path).absoluteFilePath());
+    for (int hops = 0; hops < 40; ++hops) {
+        char buffer[4096];
+        const ssize_t n = ::readlink(current.constData(), buffer, sizeof buffer);
+        if (n < 0)
+            return current;  // not a link (or nothing there): this is the file
+        if (size_t(n) == sizeof buffer)
+            fail(path, ENAMETOOLONG);
+        QByteArray next(buffer, n);
+        if (!next.startsWith('/'))
+            next = current.left(current.lastIndexOf('/') + 1) + next;
+        current = next;
+    }
+    fail(path, ELOOP);
+}
+
 QByteArray directoryOf(const QByteArray& file) {
     const qsizetype slash = file.lastIndexOf('/');
     return slash <= 0 ? QByteArray("/") : file.left(slash);
@@ -118,12 +140,7 @@ class Descriptor {
 }  // namespace
 
 void atomicSave(const QString& path, QByteArrayView data) {
-    // Through a symbolic link the file it points at is replaced, not the link.
-    QString linkTarget = path;
-    const QFileInfo link(path);
-    if (link.isSymLink())
-        linkTarget = link.symLinkTarget();
-    const QByteArray target = QFile::encodeName(QFileInfo(linkTarget).absoluteFilePath());
+    const QByteArray target = finalTarget(path);
     const QByteArray dir = directoryOf(target);
     const QByteArray fileName = target.mid(dir.size() + 1);
 

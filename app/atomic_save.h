@@ -7,6 +7,8 @@
 // old or wholly new: a temporary file in the same directory, every write checked,
 // fdatasync, rename over the old file, directory synced.
 //
+// - A chain of symbolic links is followed to its end: the last target gets the new
+//   content and the links stay links; a dangling link's target is created.
 // - A new file is private to its owner (0600); an existing file keeps its permission
 //   bits. A file its owner may not write (made read-only) is never replaced.
 // - A writable file in a directory where no file can be created is rewritten in

@@ -38,6 +38,11 @@ unsigned modeOf(const QString& path) {
     return ::stat(native(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
 }
 
+bool isLink(const QString& path) {
+    struct stat st {};
+    return ::lstat(native(path).constData(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
 void touch(const QString& path) {
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
@@ -121,6 +126,40 @@ TEST(AtomicSave, NewFilesArePrivateAndAnExistingFileKeepsItsMode) {
     ASSERT_EQ(::chmod(native(log).constData(), 0640), 0);
     history_log::append(log, history_log::Entry{}, QDateTime(QDate(2024, 5, 2), QTime(9, 0)));
     EXPECT_EQ(modeOf(log), 0640u);
+}
+
+TEST(AtomicSave, FollowsAChainOfLinksToItsEndAndKeepsTheLinks) {
+    QTemporaryDir dir;
+    QTemporaryDir elsewhere;
+    const QString final = elsewhere.filePath(QStringLiteral("final.ini"));
+    atomicSave(final, "old");
+    const QString mid = dir.filePath(QStringLiteral("mid.ini"));
+    const QString settings = dir.filePath(QStringLiteral("mirvane.ini"));
+    ASSERT_EQ(::symlink(native(final).constData(), native(mid).constData()), 0);
+    ASSERT_EQ(::symlink("mid.ini", native(settings).constData()), 0);
+    ASSERT_EQ(::chmod(native(final).constData(), 0640), 0);
+
+    atomicSave(settings, "new");
+    EXPECT_EQ(readAll(final), QByteArray("new"));
+    EXPECT_TRUE(isLink(settings));
+    EXPECT_TRUE(isLink(mid));
+    EXPECT_EQ(modeOf(final), 0640u);
+    // The temporary lived beside the final file, and went.
+    EXPECT_EQ(leftovers(elsewhere.path()), QStringList{QStringLiteral("final.ini")});
+
+    // A dangling link: its target is created and the link stays.
+    const QString dangling = dir.filePath(QStringLiteral("address.ini"));
+    ASSERT_EQ(::symlink("books/address-target.ini", native(dangling).constData()), 0);
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("books")));
+    atomicSave(dangling, "book");
+    EXPECT_TRUE(isLink(dangling));
+    EXPECT_EQ(readAll(dir.filePath(QStringLiteral("books/address-target.ini"))), "book");
+
+    // A loop of links is no file.
+    const QString loop = dir.filePath(QStringLiteral("loop.ini"));
+    ASSERT_EQ(::symlink("loop.ini", native(loop).constData()), 0);
+    EXPECT_THROW(atomicSave(loop, "x"), FileError);
+    EXPECT_TRUE(isLink(loop));
 }
 
 TEST(AtomicSave, AFailedDirectorySyncAfterTheRenameIsNoFailedSave) {

@@ -1,5 +1,5 @@
 // Files that are not what they should be: a FIFO or a device where a file of ours
-// belongs, through the reads and through the program's start.
+// belongs, and symbolic links, through the reads and through the program's start.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -151,4 +151,42 @@ TEST(SpecialFiles, TheProgramStartsWithAFifoSettingsFileAndReportsIt) {
         EXPECT_EQ(box.text, openError(fifo));
     }
     EXPECT_TRUE(isFifo(fifo));
+}
+
+TEST(SettingsLinks, AChainOfLinksIsReadAndWrittenThroughToItsEnd) {
+    TempProgramDir dir;
+    dir.write(QStringLiteral("final.ini"), "[Setting]\r\nBiteLimit=1\r\n");
+    ASSERT_EQ(::symlink("final.ini", native(dir.file(QStringLiteral("mid.ini"))).constData()), 0);
+    ASSERT_EQ(::symlink("mid.ini", native(dir.settingsPath()).constData()), 0);
+    {
+        Application program;
+        program.show();
+        TForm1* form1 = program.forms().form1;
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form1));
+        EXPECT_EQ(form1->bodyLimit(), 0);
+        EXPECT_TRUE(form1->close());
+    }
+    EXPECT_TRUE(isLink(dir.settingsPath()));
+    EXPECT_TRUE(isLink(dir.file(QStringLiteral("mid.ini"))));
+    const QByteArray stored = dir.read(QStringLiteral("final.ini"));
+    EXPECT_TRUE(stored.startsWith("[Setting]\r\nBiteLimit=1\r\n\r\n[Window]\r\nTop1=272\r\n"))
+        << stored.toStdString();
+}
+
+TEST(SettingsLinks, ADanglingLinkIsAMissingFileUntilTheFirstWriteCreatesItsTarget) {
+    TempProgramDir dir;
+    ASSERT_EQ(::symlink("kept/settings.ini", native(dir.settingsPath()).constData()), 0);
+    ASSERT_EQ(::mkdir(native(dir.file(QStringLiteral("kept"))).constData(), 0700), 0);
+    {
+        // No box at start: the unexpected-box handler would fail the test.
+        Application program;
+        program.show();
+        TForm1* form1 = program.forms().form1;
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form1));
+        EXPECT_EQ(form1->bodyLimit(), 500);
+        EXPECT_TRUE(form1->close());
+    }
+    EXPECT_TRUE(isLink(dir.settingsPath()));
+    EXPECT_EQ(dir.read(QStringLiteral("kept/settings.ini")),
+              QByteArray("[Window]\r\nTop1=272\r\nLeft1=559\r\nWidth1=297\r\n\r\n"));
 }
