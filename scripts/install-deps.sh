@@ -12,6 +12,8 @@ packages=(
   python3 python3-fonttools fonts-symbola unicode-data fonts-unifont
   python3-aiosmtpd openssl curl
   xvfb xauth
+  qt6-base-private-dev
+  openbox xdotool x11-utils
 )
 
 missing=()
