@@ -1,6 +1,7 @@
 #include "history/history_window.h"
 
 #include <QCloseEvent>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -10,6 +11,7 @@
 #include <QPushButton>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTimer>
 #include <algorithm>
 #include <functional>
 
@@ -27,6 +29,11 @@
 namespace {
 
 using toolkit::Answer;
+
+// A big history goes into the text in slices of this many characters, for about
+// this long between events.
+constexpr qsizetype kSliceChars = 64 * 1024;
+constexpr int kSliceMs = 25;
 using toolkit::Button;
 
 QString logPath() {
@@ -95,6 +102,9 @@ TForm7::TForm7(Forms& forms) : SecondaryWindow(forms, 7) {
     connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
     connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
     createEditMenu();
+    loadTimer_ = new QTimer(this);
+    loadTimer_->setSingleShot(true);
+    connect(loadTimer_, &QTimer::timeout, this, [this] { loadSlice(kSliceMs); });
 
     move(273, 152);
     window_placement::resizeOuter(this, kDesignWidth, kDesignHeight);
@@ -155,7 +165,8 @@ void TForm7::setModified(bool modified) {
 }
 
 QString TForm7::text() const {
-    return cp932::toCrLf(Memo1->toPlainText());
+    finishLoading();
+    return Memo1->toPlainText().replace(u'\n', QLatin1String("\r\n"));
 }
 
 void TForm7::FormResize() {
@@ -238,11 +249,57 @@ bool TForm7::loadFile() {
     if (!content) {
         return false;
     }
+    loadTimer_->stop();
     settingText_ = true;
-    Memo1->setPlainText(fieldText(*content));
+    // Loading is no edit to undo; the field takes no typing until the text is whole.
+    Memo1->document()->setUndoRedoEnabled(false);
+    Memo1->clear();
+    Memo1->setReadOnly(true);
     settingText_ = false;
+    pending_ = fieldText(*content);
+    pendingPos_ = 0;
     loaded_ = history_log::Snapshot(*content);
+    loadSlice(kSliceMs);
+    // The caret and the view start at the newest entry, at the top.
+    Memo1->moveCursor(QTextCursor::Start);
     return true;
+}
+
+void TForm7::loadSlice(int budgetMs) {
+    QElapsedTimer timer;
+    timer.start();
+    QTextCursor end(Memo1->document());
+    end.movePosition(QTextCursor::End);
+    settingText_ = true;
+    while (pendingPos_ < pending_.size() && (budgetMs < 0 || timer.elapsed() < budgetMs)) {
+        qsizetype n = std::min(kSliceChars, pending_.size() - pendingPos_);
+        if (pendingPos_ + n < pending_.size()) {
+            // Whole lines where there are any, never half a surrogate pair.
+            const qsizetype lineEnd = pending_.lastIndexOf(u'\n', pendingPos_ + n - 1);
+            if (lineEnd >= pendingPos_) {
+                n = lineEnd + 1 - pendingPos_;
+            } else if (pending_[pendingPos_ + n - 1].isHighSurrogate()) {
+                --n;
+            }
+        }
+        end.insertText(pending_.sliced(pendingPos_, n));
+        pendingPos_ += n;
+    }
+    settingText_ = false;
+    if (pendingPos_ < pending_.size()) {
+        loadTimer_->start(0);
+        return;
+    }
+    pending_.clear();
+    pendingPos_ = 0;
+    Memo1->document()->setUndoRedoEnabled(true);
+    Memo1->setReadOnly(false);
+}
+
+void TForm7::finishLoading() const {
+    if (isLoading()) {
+        const_cast<TForm7*>(this)->loadSlice(-1);
+    }
 }
 
 void TForm7::Button1Click() {
@@ -292,9 +349,14 @@ void TForm7::Button2Click() {
         if (!file.remove()) {
             throw FileError(FileError::Kind::Create, path, file.errorString());
         }
+        loadTimer_->stop();
+        pending_.clear();
+        pendingPos_ = 0;
         settingText_ = true;
         Memo1->clear();
         settingText_ = false;
+        Memo1->document()->setUndoRedoEnabled(true);
+        Memo1->setReadOnly(false);
         loaded_ = history_log::Snapshot();
     });
 }
@@ -322,6 +384,8 @@ bool TForm7::FormCloseQuery() {
 }
 
 void TForm7::closeEvent(QCloseEvent* event) {
+    // Hidden, the window keeps the whole text.
+    finishLoading();
     if (!FormCloseQuery()) {
         event->ignore();
         return;

@@ -8,6 +8,7 @@ class QMenu;
 class QMenuBar;
 class QPlainTextEdit;
 class QPushButton;
+class QTimer;
 
 namespace toolkit {
 class MenuShortcuts;
@@ -29,6 +30,8 @@ class TForm7 : public SecondaryWindow {
     static bool canResize(int w, int h) { return w >= kMinWidth && h >= kMinHeight; }
 
     bool isModified() const;
+    // Whether a big history is still going into the text, a slice at a time.
+    bool isLoading() const { return !pending_.isEmpty(); }
     // The text with CR LF line breaks.
     QString text() const;
 
@@ -65,8 +68,12 @@ class TForm7 : public SecondaryWindow {
 
   private:
     void createEditMenu();
-    // Replaces the text by the file's; false when there is no file.
+    // Replaces the text by the file's; false when there is no file. The first slice
+    // goes in at once, the rest between events so that the window stays usable.
     bool loadFile();
+    // Puts pending text in for about `budgetMs` (all of it when negative).
+    void loadSlice(int budgetMs);
+    void finishLoading() const;
     void setModified(bool modified);
     // Resizes under the size limit; a refused size leaves the window as it is.
     void resizeChecked(int w, int h);
@@ -81,4 +88,8 @@ class TForm7 : public SecondaryWindow {
     QSize lastGoodSize_;
     // The outer size last accepted, kept when a frame appears around the window.
     QSize outerSize_;
+    // Text of the file not yet in the field, from pendingPos_ on.
+    QString pending_;
+    qsizetype pendingPos_ = 0;
+    QTimer* loadTimer_ = nullptr;
 };

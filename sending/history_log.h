@@ -40,7 +40,7 @@ void append(const QString& path, const Entry& entry, const QDateTime& when);
 std::optional<QByteArray> readFile(const QString& path);
 
 // The content with every line ended by CR LF, as an entry's append rewrites it.
-QByteArray normalized(QByteArrayView content);
+QByteArray normalized(const QByteArray& content);
 
 // What a window that shows the history remembers of the file it loaded, to see at
 // its save whether sends have put entries on top since.
@@ -48,11 +48,11 @@ class Snapshot {
   public:
     // No file: anything found later is new.
     Snapshot() = default;
-    explicit Snapshot(QByteArrayView content);
+    explicit Snapshot(const QByteArray& content);
 
     // What `current` holds on top of the loaded content (empty when it is that
     // content); nullopt when the file changed in another way (edited, replaced).
-    std::optional<QByteArray> addedOnTop(QByteArrayView current) const;
+    std::optional<QByteArray> addedOnTop(const QByteArray& current) const;
 
   private:
     qsizetype size_ = 0;  // of the normalized content

@@ -315,6 +315,30 @@ TEST_F(History, ChangedByOtherMeansTheFileIsReplacedOnlyWhenTheUserSaysSo) {
     EXPECT_FALSE(form7->Button1->isEnabled());
 }
 
+TEST_F(History, ABigHistoryGoesInWholeAndIsNoEditToUndo) {
+    QByteArray big;
+    while (big.size() < 4 * 1024 * 1024)
+        big += twoEntries();
+    dir.write(QStringLiteral("log.txt"), big);
+    showHistory();
+    // Closed before the text is all in: hidden, it still holds the whole file.
+    form7->close();
+    EXPECT_FALSE(form7->isLoading());
+    EXPECT_EQ(sjis(form7->text()), big);
+
+    showHistory();
+    for (int i = 0; i < 2000 && form7->isLoading(); ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    ASSERT_FALSE(form7->isLoading());
+    form7->Memo1->setFocus();
+    QTest::keyClick(form7->Memo1, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_FALSE(form7->Button1->isEnabled());
+    EXPECT_EQ(form7->Memo1->document()->blockCount(), 1 + big.count('\n'));
+    type(QStringLiteral("#"));
+    form7->Button1->click();
+    EXPECT_EQ(log(), "#" + big);
+}
+
 TEST_F(History, EndingTheProgramRunsNoCloseCheckOfTheHistoryWindow) {
     showHistory();
     type(QStringLiteral("unsaved"));
