@@ -43,9 +43,19 @@ QString logPath() {
 // The file's bytes as the text field holds them: every line break one '\n'. In code
 // page 932 CR and LF never occur inside a two-byte character.
 QString fieldText(QByteArrayView content) {
-    QByteArray lf = content.toByteArray();
-    lf.replace("\r\n", "\n");
-    lf.replace('\r', '\n');
+    QByteArray lf(content.size(), Qt::Uninitialized);
+    char* out = lf.data();
+    for (qsizetype i = 0; i < content.size(); ++i) {
+        if (content[i] == '\r') {
+            *out++ = '\n';
+            if (i + 1 < content.size() && content[i + 1] == '\n') {
+                ++i;
+            }
+        } else {
+            *out++ = content[i];
+        }
+    }
+    lf.truncate(out - lf.data());
     return cp932::decode(lf);
 }
 
@@ -166,7 +176,17 @@ void TForm7::setModified(bool modified) {
 
 QString TForm7::text() const {
     finishLoading();
-    return Memo1->toPlainText().replace(u'\n', QLatin1String("\r\n"));
+    // One pass: replacing in place moves the rest of a big text at every line.
+    const QString lf = Memo1->toPlainText();
+    QString crlf(lf.size() + lf.count(u'\n'), Qt::Uninitialized);
+    QChar* out = crlf.data();
+    for (const QChar c : lf) {
+        if (c == u'\n') {
+            *out++ = u'\r';
+        }
+        *out++ = c;
+    }
+    return crlf;
 }
 
 void TForm7::FormResize() {
