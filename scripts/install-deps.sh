@@ -13,6 +13,8 @@ packages=(
   python3-aiosmtpd openssl curl
   xvfb xauth
   strace util-linux
+  qt6-base-private-dev
+  openbox xdotool x11-utils
 )
 
 missing=()

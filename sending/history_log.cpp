@@ -1,7 +1,7 @@
 #include "sending/history_log.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include <QHashFunctions>
+#include <cstring>
 
 #include "app/atomic_save.h"
 #include "app/file_read.h"
@@ -78,8 +78,66 @@ QByteArray withEntryOnTop(QByteArrayView newText, QByteArrayView oldContent) {
     return out;
 }
 
+std::optional<QByteArray> readFile(const QString& path) {
+    return readRegularFile(path);
+}
+
+namespace {
+
+// Whether every line of `content` already ends in CR LF, the last one included.
+bool isNormalized(QByteArrayView content) {
+    if (content.isEmpty())
+        return true;
+    if (!content.endsWith("\r\n"))
+        return false;
+    const char* begin = content.data();
+    const char* end = begin + content.size();
+    for (const char* p = begin; (p = static_cast<const char*>(std::memchr(p, '\n', end - p)));
+         ++p) {
+        if (p == begin || p[-1] != '\r')
+            return false;
+    }
+    for (const char* p = begin; (p = static_cast<const char*>(std::memchr(p, '\r', end - p)));
+         ++p) {
+        if (p + 1 == end || p[1] != '\n')
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+QByteArray normalized(const QByteArray& content) {
+    // Most histories are written by the program and need no rewriting.
+    if (isNormalized(content))
+        return content;
+    return withEntryOnTop({}, content);
+}
+
+namespace {
+
+size_t contentHash(QByteArrayView bytes) {
+    return qHash(bytes, 0);
+}
+
+}  // namespace
+
+Snapshot::Snapshot(const QByteArray& content) {
+    const QByteArray n = normalized(content);
+    size_ = n.size();
+    hash_ = contentHash(n);
+}
+
+std::optional<QByteArray> Snapshot::addedOnTop(const QByteArray& current) const {
+    QByteArray n = normalized(current);
+    if (n.size() < size_ || contentHash(QByteArrayView(n).last(size_)) != hash_)
+        return std::nullopt;
+    n.truncate(n.size() - size_);
+    return n;
+}
+
 void append(const QString& path, const Entry& entry, const QDateTime& when) {
-    const QByteArray old = readRegularFile(path).value_or(QByteArray());
+    const QByteArray old = readFile(path).value_or(QByteArray());
     atomicSave(path, withEntryOnTop(entryBytes(entry, when), old));
 }
 
