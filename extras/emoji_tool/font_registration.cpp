@@ -142,9 +142,9 @@ Outcome registerFont(const QByteArray& font, const QString& fontsDir, QString fc
     const QByteArray previous = readAll(target, &hadFile);
     if (hadFile && previous == font && listsFile(target))
         return Outcome{Outcome::Kind::AlreadyRegistered, target,
-                       QStringLiteral("絵文字フォント「%1」はすでに登録されています。\n"
+                       QStringLiteral("絵文字フォント「%1」はすでに登録されています。\n%2\n"
                                       "何も変更していません。")
-                           .arg(QString::fromLatin1(kFamily))};
+                           .arg(QString::fromLatin1(kFamily), QDir::toNativeSeparators(target))};
 
     // Undoes everything this run did to the folder.
     QStringList missingDirs;  // deepest first

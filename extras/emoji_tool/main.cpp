@@ -70,6 +70,8 @@ int main(int argc, char** argv) {
             return 1;
         }
         std::fprintf(stdout, "%s\n", outcome.message.toUtf8().constData());
+        if (window.drawnWithFamily())
+            std::fprintf(stdout, "drawn with %s\n", font_registration::kFamily);
         return status;
     }
     QApplication::exec();

@@ -132,11 +132,11 @@ TEST_F(EmojiTool, RegistersTheFontOnceForTheWholeDesktop) {
 
     // The font's own table, read with fontTools, agrees.
     const Outcome cmap = run(QStringLiteral("/usr/bin/python3"),
-                         {QStringLiteral("-c"),
-                          QStringLiteral("import sys; from fontTools.ttLib import TTFont; "
-                                         "c = TTFont(sys.argv[1]).getBestCmap(); "
-                                         "print(sum(1 for cp in c if 0xE63E <= cp <= 0xE757))"),
-                          installed()});
+                             {QStringLiteral("-c"),
+                              QStringLiteral("import sys; from fontTools.ttLib import TTFont; "
+                                             "c = TTFont(sys.argv[1]).getBestCmap(); "
+                                             "print(sum(1 for cp in c if 0xE63E <= cp <= 0xE757))"),
+                              installed()});
     EXPECT_EQ(cmap.out.trimmed(), QStringLiteral("252")) << cmap.err.toStdString();
 
     // A second run changes nothing and says so.
@@ -227,6 +227,9 @@ TEST_F(EmojiTool, ItsWindowShowsThePictographsDrawnByTheRegisteredFamily) {
     const Outcome r = tool({QStringLiteral("--screenshot"), png});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.contains(QStringLiteral("を登録しました")));
+    // The window's toolkit found the family through fontconfig, by name alone.
+    EXPECT_TRUE(r.out.contains(QStringLiteral("drawn with Mirvane Pictographs")))
+        << r.out.toStdString();
     const QImage picture(png);
     ASSERT_FALSE(picture.isNull());
     EXPECT_GT(picture.width(), 400);
