@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QUrl>
 
 #include "app/window_placement.h"
@@ -15,6 +16,9 @@
 #include "toolkit/url_opener.h"
 
 namespace {
+
+constexpr int kFramePollMs = 20;
+constexpr int kFramePolls = 100;
 
 QLabel* transparentLabel(QWidget* parent, const QString& text, int left, int top) {
     auto* label = new QLabel(text, parent);
@@ -81,6 +85,10 @@ TAboutBox::TAboutBox(Forms& forms) : SecondaryWindow(forms, 3) {
     connect(OKButton, &QPushButton::clicked, this, [this] { OKButtonClick(); });
 
     setBackground(artwork::aboutBackgroundJpeg());
+
+    frameWatch_ = new QTimer(this);
+    frameWatch_->setInterval(kFramePollMs);
+    connect(frameWatch_, &QTimer::timeout, this, [this] { watchFrame(); });
 }
 
 QString TAboutBox::homePage() {
@@ -106,18 +114,39 @@ void TAboutBox::FormShow() {
     // The first showing of a run is centred, whatever the stored place said.
     if (!centred_) {
         centred_ = true;
-        const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-        if (screen) {
-            QRect frame(QPoint(), QSize(window_placement::outerWidth(this),
-                                        window_placement::outerHeight(this)));
-            frame.moveCenter(screen->geometry().center());
-            move(frame.topLeft());
+        centre();
+        // A window manager frames the window only after it is on the screen, and tells
+        // no widget event when it has: look for the frame for a moment, then centre the
+        // real frame again.
+        if (window_placement::frameExtra(this).isNull()) {
+            framePolls_ = 0;
+            frameWatch_->start();
         }
     }
     OKButton->setFocus();
 }
 
+void TAboutBox::centre() {
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect frame(QPoint(),
+                QSize(window_placement::outerWidth(this), window_placement::outerHeight(this)));
+    frame.moveCenter(screen->geometry().center());
+    move(frame.topLeft());
+}
+
+void TAboutBox::watchFrame() {
+    if (!isVisible() || ++framePolls_ > kFramePolls) {
+        frameWatch_->stop();
+    } else if (!window_placement::frameExtra(this).isNull()) {
+        frameWatch_->stop();
+        centre();
+    }
+}
+
 void TAboutBox::FormClose() {
+    frameWatch_->stop();
     FormCloseQuery();
 }
 

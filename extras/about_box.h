@@ -7,6 +7,7 @@
 
 class QLabel;
 class QPushButton;
+class QTimer;
 
 // The version dialog "バージョン情報": picture, icon, version, copyright and the home
 // page's address over a background picture. Centred on the screen the first time it
@@ -43,5 +44,10 @@ class TAboutBox : public SecondaryWindow {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void centre();
+    void watchFrame();
+
     bool centred_ = false;
+    QTimer* frameWatch_ = nullptr;
+    int framePolls_ = 0;
 };

@@ -12,7 +12,7 @@ packages=(
   python3 python3-fonttools fonts-symbola unicode-data fonts-unifont
   python3-aiosmtpd openssl curl
   xvfb xauth
-  desktop-file-utils fontconfig libfontconfig-dev
+  desktop-file-utils fontconfig libfontconfig-dev openbox x11-utils
 )
 
 missing=()

@@ -87,6 +87,27 @@ TEST_F(VersionDialog, FirstShowingIsCentredThenTheStoredPlaceIsUsed) {
     EXPECT_EQ(settings().readInteger("Window", "Left3", -1), 50);
 }
 
+// Also run under a real window manager (desktop_placement_openbox), which frames the
+// dialog only after it is on the screen: the frame is what ends up centred.
+TEST_F(VersionDialog, TheFramedDialogEndsUpCentred) {
+    chooseVersion();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(about));
+    auto offCentre = [&] {
+        const QPoint d = about->frameGeometry().center() - screenCentre();
+        return std::max(std::abs(d.x()), std::abs(d.y()));
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return offCentre() <= 1; }, 5000))
+        << "frame " << about->frameGeometry().x() << "," << about->frameGeometry().y() << " "
+        << about->frameGeometry().width() << "x" << about->frameGeometry().height();
+    // Settled: the window manager moves it no more.
+    QTest::qWait(300);
+    EXPECT_LE(offCentre(), 1);
+    const QPoint centred = about->pos();
+    about->close();
+    EXPECT_EQ(settings().readInteger("Window", "Top3", -1), centred.y());
+    EXPECT_EQ(settings().readInteger("Window", "Left3", -1), centred.x());
+}
+
 TEST_F(VersionDialog, ChoosingItWhileVisibleOnlyBringsItToTheFront) {
     chooseVersion();
     about->move(70, 80);
