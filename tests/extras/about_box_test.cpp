@@ -106,6 +106,17 @@ TEST_F(VersionDialog, TheFramedDialogEndsUpCentred) {
     about->close();
     EXPECT_EQ(settings().readInteger("Window", "Top3", -1), centred.y());
     EXPECT_EQ(settings().readInteger("Window", "Left3", -1), centred.x());
+
+    // The next showing puts the frame at the stored place and leaves it there.
+    dir.write(QStringLiteral("mirvane.ini"), "[Window]\r\nTop3=40\r\nLeft3=30\r\n");
+    chooseVersion();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(about));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return about->frameGeometry().topLeft() == QPoint(30, 40); }, 5000))
+        << "frame at " << about->frameGeometry().x() << "," << about->frameGeometry().y();
+    QTest::qWait(300);
+    EXPECT_EQ(about->frameGeometry().topLeft(), QPoint(30, 40));
+    about->close();
 }
 
 TEST_F(VersionDialog, ChoosingItWhileVisibleOnlyBringsItToTheFront) {
