@@ -7,11 +7,16 @@
 #include "composer/composer_window.h"
 #include "composer/pictograph_font.h"
 #include "extras/about_box.h"
+#include "extras/artwork.h"
 #include "history/history_window.h"
 #include "settings/settings_dialog.h"
 
 Application::Application() {
     QApplication::setApplicationName(QStringLiteral("Mirvane"));
+    // Every window's frame and task bar entry show the program icon.
+    QApplication::setWindowIcon(artwork::programIcon());
+    // Lets the desktop match the windows to the installed entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("mirvane"));
     // The other windows may still be open when the main window closes: the program
     // ends with the main window, not with the last window.
     QApplication::setQuitOnLastWindowClosed(false);

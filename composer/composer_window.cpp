@@ -25,6 +25,7 @@
 #include "composer/pictograph_palette.h"
 #include "composer/pictograph_table.h"
 #include "composer/subject_phrases.h"
+#include "extras/about_box.h"
 #include "history/history_window.h"
 #include "sending/attachment.h"
 #include "sending/send_command.h"
@@ -37,8 +38,10 @@
 #include "toolkit/error_report.h"
 #include "toolkit/file_dialog.h"
 #include "toolkit/fonts.h"
+#include "toolkit/help_viewer.h"
 #include "toolkit/menu_shortcuts.h"
 #include "toolkit/message_box.h"
+#include "toolkit/process_starter.h"
 #include "toolkit/status_bar.h"
 
 namespace {
@@ -266,6 +269,9 @@ void TForm1::createMenus() {
     N12 = item(Help1, "N12", QStringLiteral("ヘルプ(&H)"), QKeySequence(Qt::Key_F1), {});
     Help1->addSeparator();
     About1 = item(Help1, "About1", QStringLiteral("バージョン情報(&V)"), {}, {});
+    connect(N12, &QAction::triggered, this, [this] { N12Click(); });
+    connect(About1, &QAction::triggered, this, [this] { About1Click(); });
+    connect(G1, &QAction::triggered, this, [this] { G1Click(); });
 
     Undo1->setEnabled(false);
     P1->setEnabled(false);
@@ -623,4 +629,29 @@ void TForm1::Button2Click() {
 
 void TForm1::S2Click() {
     signature::insertSignature(*this, liveSettings(forms_));
+}
+
+TForm1::~TForm1() {
+    FormDestroy();
+}
+
+void TForm1::FormDestroy() {
+    toolkit::quitHelp();
+}
+
+void TForm1::About1Click() {
+    forms_.aboutBox->showWindow();
+}
+
+void TForm1::N12Click() {
+    // The help file lies beside the program, named after it.
+    toolkit::showHelp(this, settings_file::pathWithExtension(QStringLiteral(".hlp")), 1);
+}
+
+void TForm1::G1Click() {
+    if (!toolkit::startDetached(settings_file::programFile(QStringLiteral("emoji.exe")))) {
+        // The platform's plain box with its default caption.
+        toolkit::plainBox(this, QStringLiteral("emoji.exeが見つかりません。"),
+                          QStringLiteral("エラー"), toolkit::Icon::Error, {toolkit::Button::Ok});
+    }
 }

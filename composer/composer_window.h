@@ -28,6 +28,7 @@ class TForm1 : public QMainWindow {
     Q_OBJECT
   public:
     explicit TForm1(Forms& forms);
+    ~TForm1() override;
 
     // The body limit: 500 bytes or none (0).
     void setBodyLimit(int bytes);
@@ -127,6 +128,12 @@ class TForm1 : public QMainWindow {
     void StatusBar1MouseMove();
     // Sets the attachment, or refuses a name the mail cannot carry; false when refused.
     bool attach(const QString& path, bool fromDialog);
+    // Help menu and the registration tool.
+    void About1Click();
+    void N12Click();
+    void G1Click();
+    // Closes the help viewer.
+    void FormDestroy();
 
   signals:
     // The close request allowed the close: the program ends.

@@ -15,6 +15,7 @@ packages=(
   strace util-linux
   qt6-base-private-dev
   openbox xdotool x11-utils
+  desktop-file-utils fontconfig libfontconfig-dev
 )
 
 missing=()
