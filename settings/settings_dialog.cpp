@@ -134,8 +134,9 @@ QByteArray storedOr(const QObject* field, const QString& current) {
     return cp932::encode(current);
 }
 
-// A phrase row keeps its bytes only when decoding and encoding would not give them
-// back; rows are never edited, only added and deleted.
+// A phrase row other than plain ASCII keeps the bytes it was read from: they go back
+// as they were, and the close need not encode thousands of rows. Rows are never
+// edited, only added and deleted.
 constexpr int kPhraseBytesRole = Qt::UserRole + 1;
 
 bool plainAscii(QByteArrayView bytes) {
@@ -395,7 +396,7 @@ void TForm2::FormCreate() {
         QList<std::pair<int, QByteArray>> kept;
         const auto take = [&](const QByteArray& phrase) {
             rows.append(cp932::decode(phrase));
-            if (!plainAscii(phrase) && cp932::encode(rows.last()) != phrase) {
+            if (!plainAscii(phrase)) {
                 kept.append({int(rows.size() - 1), phrase});
             }
         };

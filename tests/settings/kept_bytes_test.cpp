@@ -28,7 +28,7 @@ namespace {
 // after its lead byte.
 const QByteArray kSignature = "\xE7\xBD\xB2\xE5\x90\x8D\t\xE7\xBD\xB2";
 const QByteArray kFrom = "me@example.jp\x81";
-const QList<QByteArray> kPhrases = {"Re:", "\x85\x40x", "\xED\x40", "end\x82"};
+const QList<QByteArray> kPhrases = {"Re:\\~", "\x85\x40x", "\xED\x40", "end\x82"};
 
 QByteArray settingsFile() {
     QByteArray file = "[Setting]\r\nSMTP=smtp.example.jp\r\nFrom=" + kFrom +
@@ -124,5 +124,5 @@ TEST(KeptBytes, EditedFieldsAreWrittenAsTheyNowReadAndOtherRowsKeepTheirBytes) {
     EXPECT_EQ(doc.readString("Setting", "From"), QByteArray("you@example.jp"));
     EXPECT_EQ(doc.readString("Setting", "Signature"), QByteArray("Taro"));
     EXPECT_EQ(storedPhrases(doc),
-              (QList<QByteArray>{"Re:", "\xED\x40", "end\x82", "\x90\x56\x82\xb5\x82\xa2"}));
+              (QList<QByteArray>{"Re:\\~", "\xED\x40", "end\x82", "\x90\x56\x82\xb5\x82\xa2"}));
 }
