@@ -276,7 +276,6 @@ void IniDocument::load(const QByteArray& content) {
             Section& s = sections_.emplace_back();
             s.name = name.toByteArray();
             s.lines.reserve(counts[sections_.size() - 1]);
-            s.keys.reserve(counts[sections_.size() - 1]);
         },
         [&](QByteArrayView line) {
             Section& s = sections_.back();
@@ -295,9 +294,6 @@ void IniDocument::load(const QByteArray& content) {
             l.value = value.data() - base;
             l.valueLength = checkedLength(value.size());
             s.lines.push_back(l);
-            const auto position = static_cast<std::uint32_t>(s.lines.size() - 1);
-            if (!s.keys.insert(position, [&](std::uint32_t i) { return keyOf(s.lines[i]); }))
-                s.duplicates = true;
         });
     rebuildSectionIndex();
 }
@@ -384,7 +380,21 @@ const IniDocument::Line* IniDocument::findEntry(QByteArrayView section, QByteArr
     return i < 0 ? nullptr : &s->lines[i];
 }
 
+void IniDocument::indexKeys(const Section& s) const {
+    if (s.indexed)
+        return;
+    s.indexed = true;
+    s.keys.reserve(qsizetype(s.lines.size()));
+    for (std::size_t i = 0; i < s.lines.size(); ++i) {
+        if (s.lines[i].bare())
+            continue;
+        if (!s.keys.insert(std::uint32_t(i), [&](std::uint32_t j) { return keyOf(s.lines[j]); }))
+            s.duplicates = true;
+    }
+}
+
 std::int64_t IniDocument::findLine(const Section& s, QByteArrayView key) const {
+    indexKeys(s);
     if (!s.duplicates && s.next < s.lines.size()) {
         const Line& l = s.lines[s.next];
         if (!l.bare() && sameName(keyOf(l), key))

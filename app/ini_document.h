@@ -96,11 +96,14 @@ class IniDocument {
     struct Section {
         QByteArray name;
         std::vector<Line> lines;
-        NameIndex keys;
+        // Built at the first lookup: a section that is only erased or written back
+        // (a book being saved, phrases the main window never reads) costs no index.
+        mutable NameIndex keys;
+        mutable bool indexed = false;
         // Keys are mostly read in file order: the line after the last one found is
         // tried before the index. Only without duplicate keys, where the first wins.
+        mutable bool duplicates = false;
         mutable std::size_t next = 0;
-        bool duplicates = false;
     };
 
     void load(const QByteArray& content);
@@ -113,6 +116,7 @@ class IniDocument {
     const Section* findSection(QByteArrayView name) const;
     const Line* findEntry(QByteArrayView section, QByteArrayView key) const;
     std::int64_t findLine(const Section& s, QByteArrayView key) const;
+    void indexKeys(const Section& s) const;
     void rebuildSectionIndex();
 
     QString path_;
