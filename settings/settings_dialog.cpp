@@ -134,13 +134,51 @@ QByteArray storedOr(const QObject* field, const QString& current) {
     return cp932::encode(current);
 }
 
-// A phrase row other than plain ASCII keeps the bytes it was read from: they go back
-// as they were, and the close need not encode thousands of rows. Rows are never
-// edited, only added and deleted.
+// A phrase row whose bytes a decode and an encode would not give back keeps them, so
+// that they go back as they were. Rows are never edited, only added and deleted.
 constexpr int kPhraseBytesRole = Qt::UserRole + 1;
+// Rows encoded in one conversion: each conversion opens the converter, which costs
+// more than a short phrase.
+constexpr qsizetype kEncodeBatch = 4096;
 
-bool plainAscii(QByteArrayView bytes) {
-    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
+bool hasLineBreak(const QString& text) {
+    return text.contains(u'\n') || text.contains(u'\r');
+}
+
+// The bytes of each text, as cp932::encode gives them, with one conversion per batch
+// of one-line texts joined by LF (a byte no double-byte character holds).
+QList<QByteArray> encodeRows(const QStringList& texts) {
+    QList<QByteArray> out;
+    out.reserve(texts.size());
+    qsizetype i = 0;
+    while (i < texts.size()) {
+        if (hasLineBreak(texts[i])) {
+            out.append(cp932::encode(texts[i]));
+            ++i;
+            continue;
+        }
+        QString joined;
+        qsizetype end = i;
+        while (end < texts.size() && end - i < kEncodeBatch && !hasLineBreak(texts[end])) {
+            if (end > i) {
+                joined += u'\n';
+            }
+            joined += texts[end];
+            ++end;
+        }
+        const QByteArray bytes = cp932::encode(joined);
+        qsizetype start = 0;
+        for (qsizetype k = i; k < end; ++k) {
+            qsizetype lf = bytes.indexOf('\n', start);
+            if (lf < 0) {
+                lf = bytes.size();
+            }
+            out.append(bytes.mid(start, lf - start));
+            start = lf + 1;
+        }
+        i = end;
+    }
+    return out;
 }
 
 }  // namespace
@@ -394,10 +432,22 @@ void TForm2::FormCreate() {
 
         QStringList rows;
         QList<std::pair<int, QByteArray>> kept;
+        QList<QByteArray> pending;  // the bytes of the last rows, not yet compared
+        const auto compare = [&] {
+            const qsizetype first = rows.size() - pending.size();
+            const QList<QByteArray> again = encodeRows(rows.mid(first));
+            for (qsizetype k = 0; k < pending.size(); ++k) {
+                if (again[k] != pending[k]) {
+                    kept.append({int(first + k), pending[k]});
+                }
+            }
+            pending.clear();
+        };
         const auto take = [&](const QByteArray& phrase) {
             rows.append(cp932::decode(phrase));
-            if (!plainAscii(phrase)) {
-                kept.append({int(rows.size() - 1), phrase});
+            pending.append(phrase);
+            if (pending.size() == kEncodeBatch) {
+                compare();
             }
         };
         if (!settings_file::forEachSubjectPhrase(doc, take)) {
@@ -405,6 +455,7 @@ void TForm2::FormCreate() {
                 take(phrase);
             }
         }
+        compare();
         // One insertion for the whole list: row by row costs a model update each.
         ListBox1->clear();
         ListBox1->addItems(rows);
@@ -492,10 +543,20 @@ int TForm2::byteLimitChoice() const {
 QList<QByteArray> TForm2::subjectPhrases() const {
     QList<QByteArray> phrases;
     phrases.reserve(ListBox1->count());
+    QStringList texts;
+    QList<int> encoded;
     for (int i = 0; i < ListBox1->count(); ++i) {
         const QListWidgetItem* row = ListBox1->item(i);
         const QVariant stored = row->data(kPhraseBytesRole);
-        phrases.append(stored.isValid() ? stored.toByteArray() : cp932::encode(row->text()));
+        phrases.append(stored.toByteArray());
+        if (!stored.isValid()) {
+            texts.append(row->text());
+            encoded.append(i);
+        }
+    }
+    const QList<QByteArray> bytes = encodeRows(texts);
+    for (qsizetype k = 0; k < encoded.size(); ++k) {
+        phrases[encoded[k]] = bytes[k];
     }
     return phrases;
 }
