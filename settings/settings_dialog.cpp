@@ -409,7 +409,7 @@ void TForm2::createEditMenu() {
 
 void TForm2::FormCreate() {
     toolkit::guarded(this, [&] {
-        const IniDocument doc = settings_file::open();
+        IniDocument doc = settings_file::open();
         readPlacement(doc);
         const QByteArray smtp = doc.readString(kSetting, "SMTP");
         LabeledEdit1->setText(cp932::decode(smtp));
@@ -456,6 +456,8 @@ void TForm2::FormCreate() {
             }
         }
         compare();
+        // The file is no longer needed; a large one must not stay beside the list.
+        doc = IniDocument();
         // One insertion for the whole list: row by row costs a model update each.
         ListBox1->clear();
         ListBox1->addItems(rows);
