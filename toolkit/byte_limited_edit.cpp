@@ -8,6 +8,7 @@
 #include <QMimeData>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <limits>
 
 #include "toolkit/clipboard.h"
 #include "toolkit/cp932.h"
@@ -92,6 +93,9 @@ QString firstLine(const QString& text) {
 // ---------------------------------------------------------------- single line
 
 ByteLimitedLineEdit::ByteLimitedLineEdit(QWidget* parent) : QLineEdit(parent) {
+    // The limit is ours, in bytes; QLineEdit's own cap of 32767 characters would cut a
+    // long stored value or a long address list.
+    setMaxLength(std::numeric_limits<int>::max());
     connect(this, &QLineEdit::textEdited, this, [this] { modified_ = true; });
 }
 
