@@ -97,6 +97,12 @@ TForm1::TForm1(Forms& forms) : QMainWindow(nullptr), forms_(forms) {
     lastGoodSize_ = size();
     outerWidth_ = main_layout::kDesignWidth;
     FormCreate();
+    // Under a window manager the frame appears after the first show: the size limits
+    // then count it, and the outer geometry read from the file is applied again.
+    new window_placement::FrameKeeper(this, [this](QSize extra) {
+        applySizeConstraints();
+        lastGoodSize_ = QSize(outerWidth_, main_layout::kHeight) - extra;
+    });
 }
 
 void TForm1::createControls() {
