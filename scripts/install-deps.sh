@@ -11,7 +11,9 @@ packages=(
   fonts-ipafont-gothic fonts-ipafont-mincho
   python3 python3-fonttools fonts-symbola unicode-data fonts-unifont
   python3-aiosmtpd openssl curl
-  xvfb xauth openbox xdotool x11-utils qt6-base-private-dev
+  xvfb xauth
+  qt6-base-private-dev
+  openbox xdotool x11-utils
 )
 
 missing=()
