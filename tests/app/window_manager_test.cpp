@@ -111,23 +111,7 @@ class Running {
         process.setProcessEnvironment(env);
         process.start(installed.dir.filePath(QStringLiteral("mirvane")), {});
         process.waitForStarted(5000);
-        for (int i = 0; i < 200 && window.isEmpty(); ++i) {
-            window = xdo({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                          QStringLiteral("--name"), QStringLiteral("^Mirvane$")})
-                         .section(QLatin1Char('\n'), 0, 0)
-                         .trimmed();
-            if (window.isEmpty())
-                QTest::qWait(50);
-        }
-        // Framed, and placed as it will stay.
-        std::optional<QRect> last;
-        for (int i = 0; i < 100; ++i) {
-            const std::optional<QRect> now = outer();
-            if (now && last && *now == *last && frame() != QString())
-                break;
-            last = now;
-            QTest::qWait(100);
-        }
+        window = waitForWindow(QStringLiteral("^Mirvane$"));
     }
     ~Running() {
         if (process.state() != QProcess::NotRunning) {
@@ -139,11 +123,34 @@ class Running {
     QString xdo(const QStringList& args) const {
         return run(QStringLiteral("xdotool"), args, display->name);
     }
-    // The window manager's frame around the main window, empty while there is none.
-    QString frame() const {
+    // The visible window whose title matches, once the window manager has framed it
+    // and it stays where it is; empty when none comes.
+    QString waitForWindow(const QString& title) const {
+        QString id;
+        for (int i = 0; i < 200 && id.isEmpty(); ++i) {
+            id = xdo({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                      QStringLiteral("--name"), title})
+                     .section(QLatin1Char('\n'), 0, 0)
+                     .trimmed();
+            if (id.isEmpty())
+                QTest::qWait(50);
+        }
+        std::optional<QRect> last;
+        for (int i = 0; !id.isEmpty() && i < 100; ++i) {
+            const std::optional<QRect> now = outer(id);
+            if (now && last && *now == *last && !frame(id).isEmpty())
+                break;
+            last = now;
+            QTest::qWait(100);
+        }
+        return id;
+    }
+    // The window manager's frame around a window, empty while there is none.
+    QString frame(const QString& id = {}) const {
+        const QString of = id.isEmpty() ? window : id;
         const QString tree =
-            run(QStringLiteral("xwininfo"),
-                {QStringLiteral("-tree"), QStringLiteral("-id"), window}, display->name);
+            run(QStringLiteral("xwininfo"), {QStringLiteral("-tree"), QStringLiteral("-id"), of},
+                display->name);
         const QRegularExpressionMatch root =
             QRegularExpression(QStringLiteral("Root window id: (0x[0-9a-f]+)")).match(tree);
         const QRegularExpressionMatch parent =
@@ -153,10 +160,11 @@ class Running {
         return parent.captured(1);
     }
     // Outer geometry: the frame's on the screen.
-    std::optional<QRect> outer() const {
-        if (window.isEmpty())
+    std::optional<QRect> outer(const QString& of = {}) const {
+        const QString client = of.isEmpty() ? window : of;
+        if (client.isEmpty())
             return std::nullopt;
-        const QString id = frame().isEmpty() ? window : frame();
+        const QString id = frame(client).isEmpty() ? client : frame(client);
         const QString info =
             run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), id}, display->name);
         const int x = field(info, "Absolute upper-left X");
@@ -282,4 +290,53 @@ TEST_F(WindowManager, DragsAndTheMiddleButtonInTheComposer) {
     EXPECT_EQ(value("subject"), QString(30, QLatin1Char('m')));
     EXPECT_EQ(value("body after drag"), QString(40, QLatin1Char('m')));
     EXPECT_EQ(value("after middle click"), QString());
+}
+
+TEST_F(WindowManager, SendHistoryWindowKeepsItsStoredPlacementAndSize) {
+    Installed installed;
+    QFile file(installed.settings());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[Window]\r\nTop7=100\r\nLeft7=150\r\nWidth7=400\r\nHeight7=350\r\n");
+    file.close();
+    Running program(installed);
+    ASSERT_FALSE(program.window.isEmpty());
+    const auto openHistory = [&] {
+        // Tools menu, "送信履歴表示(&L)".
+        program.xdo({QStringLiteral("windowactivate"), QStringLiteral("--sync"), program.window});
+        program.xdo(
+            {QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("alt+t")});
+        QTest::qWait(300);
+        program.xdo({QStringLiteral("key"), QStringLiteral("l")});
+        return program.waitForWindow(QStringLiteral("^送信履歴$"));
+    };
+    const auto closeWindow = [&](const QString& id) {
+        program.xdo({QStringLiteral("windowactivate"), QStringLiteral("--sync"), id});
+        program.xdo(
+            {QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("alt+F4")});
+        for (int i = 0; i < 100 && program.outer(id) && program.frame(id) != QString(); ++i)
+            QTest::qWait(50);
+        QTest::qWait(300);
+    };
+    for (int showing = 0; showing < 3; ++showing) {
+        const QString history = openHistory();
+        ASSERT_FALSE(history.isEmpty()) << showing;
+        EXPECT_EQ(program.outer(history), QRect(150, 100, 400, 350)) << showing;
+        closeWindow(history);
+        EXPECT_EQ(installed.stored("Top7"), 100) << showing;
+        EXPECT_EQ(installed.stored("Left7"), 150) << showing;
+        EXPECT_EQ(installed.stored("Width7"), 400) << showing;
+        EXPECT_EQ(installed.stored("Height7"), 350) << showing;
+    }
+    // Its right edge dragged out, closed and shown again.
+    const QString history = openHistory();
+    const std::optional<QRect> before = program.outer(history);
+    ASSERT_TRUE(before.has_value());
+    program.drag({before->right(), before->center().y()},
+                 {before->left() + 449, before->center().y()});
+    EXPECT_EQ(program.outer(history), QRect(150, 100, 450, 350));
+    closeWindow(history);
+    EXPECT_EQ(installed.stored("Width7"), 450);
+    EXPECT_EQ(installed.stored("Height7"), 350);
+    EXPECT_EQ(program.outer(openHistory()), QRect(150, 100, 450, 350));
+    ASSERT_TRUE(program.quit());
 }
