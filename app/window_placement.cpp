@@ -1,6 +1,8 @@
 #include "app/window_placement.h"
 
+#include <QEvent>
 #include <QWidget>
+#include <QWindow>
 
 #include "app/ini_document.h"
 
@@ -13,17 +15,34 @@ QByteArray key(const char* name, int number) {
 
 }  // namespace
 
+QMargins frameMargins(const QWidget* window) {
+    // A shown window asks its platform window, which reads the frame as soon as the
+    // window manager has put one around it; Qt's own copy follows only when the
+    // window moves, and a window manager that frames a window where it stands does
+    // not move it. Before the window is framed, the frame is the window.
+    if (const QWindow* handle = window->windowHandle(); handle && window->isVisible())
+        return handle->frameMargins();
+    const QRect f = window->frameGeometry();
+    const QRect g = window->geometry();
+    return {g.left() - f.left(), g.top() - f.top(), f.right() - g.right(), f.bottom() - g.bottom()};
+}
+
 QSize frameExtra(const QWidget* window) {
-    // Before the window manager has framed the window, the frame is the window.
-    return window->frameGeometry().size() - window->geometry().size();
+    const QMargins m = frameMargins(window);
+    return {m.left() + m.right(), m.top() + m.bottom()};
+}
+
+QPoint outerPos(const QWidget* window) {
+    const QMargins m = frameMargins(window);
+    return window->geometry().topLeft() - QPoint(m.left(), m.top());
 }
 
 int outerWidth(const QWidget* window) {
-    return window->frameGeometry().width();
+    return window->width() + frameExtra(window).width();
 }
 
 int outerHeight(const QWidget* window) {
-    return window->frameGeometry().height();
+    return window->height() + frameExtra(window).height();
 }
 
 void resizeOuter(QWidget* window, int w, int h) {
@@ -33,15 +52,19 @@ void resizeOuter(QWidget* window, int w, int h) {
 
 void readPosition(const IniDocument& doc, QWidget* window, int number) {
     // pos() and move() of a top-level window are those of its frame.
-    const int top = doc.readInteger("Window", key("Top", number), window->pos().y());
-    window->move(window->pos().x(), top);
-    const int left = doc.readInteger("Window", key("Left", number), window->pos().x());
-    window->move(left, window->pos().y());
+    const int top = doc.readInteger("Window", key("Top", number), outerPos(window).y());
+    window->move(outerPos(window).x(), top);
+    const int left = doc.readInteger("Window", key("Left", number), outerPos(window).x());
+    window->move(left, outerPos(window).y());
+    // Placed before its frame is known, the window may get its frame around the spot
+    // instead of at it; the keeper puts the frame there once it is known.
+    if (auto* keeper = window->findChild<FrameKeeper*>(QString(), Qt::FindDirectChildrenOnly))
+        keeper->placeAt(QPoint(left, top));
 }
 
 void writePosition(IniDocument& doc, const QWidget* window, int number) {
-    doc.writeInteger("Window", key("Top", number), window->pos().y());
-    doc.writeInteger("Window", key("Left", number), window->pos().x());
+    doc.writeInteger("Window", key("Top", number), outerPos(window).y());
+    doc.writeInteger("Window", key("Left", number), outerPos(window).x());
 }
 
 QSize readSize(const IniDocument& doc, const QWidget* window, int number) {
@@ -53,6 +76,45 @@ QSize readSize(const IniDocument& doc, const QWidget* window, int number) {
 void writeSize(IniDocument& doc, const QWidget* window, int number) {
     doc.writeInteger("Window", key("Width", number), outerWidth(window));
     doc.writeInteger("Window", key("Height", number), outerHeight(window));
+}
+
+FrameKeeper::FrameKeeper(QWidget* window, std::function<void(QSize)> frameChanged)
+    : QObject(window),
+      window_(window),
+      frameChanged_(std::move(frameChanged)),
+      extra_(frameExtra(window)) {
+    window->installEventFilter(this);
+}
+
+bool FrameKeeper::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    // The frame may come without a move or a resize, in which case the first paint
+    // after it is the first moment it shows.
+    if (watched != window_ || applying_ ||
+        (type != QEvent::Move && type != QEvent::Resize && type != QEvent::Show &&
+         type != QEvent::Paint && type != QEvent::UpdateRequest)) {
+        return false;
+    }
+    const QSize extra = frameExtra(window_);
+    if (extra == extra_) {
+        if (type == QEvent::Move && extra_ != QSize(0, 0))
+            asked_.reset();  // framed and moved: where it is now is its place
+        return false;
+    }
+    // The client size is still the one set under the old frame: the outer size asked
+    // for was that plus the old frame.
+    const QSize outer = window_->size() + extra_;
+    extra_ = extra;
+    applying_ = true;
+    if (frameChanged_)
+        frameChanged_(extra);
+    const QSize client = outer - extra;
+    if (window_->size() != client)
+        window_->resize(client);
+    if (asked_ && outerPos(window_) != *asked_)
+        window_->move(*asked_);
+    applying_ = false;
+    return false;
 }
 
 }  // namespace window_placement

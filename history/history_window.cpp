@@ -234,6 +234,11 @@ void TForm7::keepOuterSize() {
     }
 }
 
+void TForm7::frameChanged(QSize extra) {
+    // The minimum is an outer size; the window manager's frame appears after the show.
+    setMinimumSize(kMinWidth - extra.width(), kMinHeight - extra.height());
+}
+
 void TForm7::showEvent(QShowEvent* event) {
     SecondaryWindow::showEvent(event);
     // The frame is known once the window is on the screen; the outer size stays.

@@ -63,6 +63,7 @@ class TForm7 : public SecondaryWindow {
     void writePlacement(IniDocument& doc) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void frameChanged(QSize extra) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
