@@ -1,6 +1,7 @@
 #include "bsmtp/mime.h"
 
 #include "bsmtp/cp932_text.h"
+#include "bsmtp/media_type.h"
 
 #include <QRandomGenerator>
 #include <QTimeZone>
@@ -268,14 +269,7 @@ QByteArray rfc5322Date(const QDateTime& when) {
 }
 
 QByteArray contentTypeFor(QByteArrayView fileName) {
-    const qsizetype dot = fileName.lastIndexOf('.');
-    if (dot >= 0) {
-        const QByteArray ext = fileName.sliced(dot + 1).toByteArray().toLower();
-        if (ext == "jpg" || ext == "jpeg") {
-            return "image/jpeg";
-        }
-    }
-    return "application/octet-stream";
+    return mediaTypeFor(fileName, systemMediaTypes());
 }
 
 MessageFrame composeMessage(const MailText& mail, QByteArrayView attachmentName,

@@ -260,6 +260,20 @@ TEST_F(SendTest, LongJapaneseFileNameSectionsEachDecodeAlone) {
     }
 }
 
+TEST_F(SendTest, HandsetMediaTypesArriveAsSuch) {
+    SmtpServer server;
+    const QStringList names = {"a.png", "b.GIF", "c.3gp", "d.mp4", "e.bin"};
+    for (const QString& name : names) {
+        ASSERT_EQ(sendMail(server.hostPort(), kTo, kFrom, "t", "", makeFile(name, "x")).result, 1);
+    }
+    const QStringList types = {"image/png", "image/gif", "video/3gpp", "video/mp4",
+                               "application/octet-stream"};
+    for (int n = 1; n <= names.size(); ++n) {
+        const QJsonObject file = server.inspect(n)["parts"].toArray()[1].toObject();
+        EXPECT_EQ(file["content_type"].toString(), types[n - 1]) << names[n - 1].toStdString();
+    }
+}
+
 TEST_F(SendTest, ImplicitTlsOnSmtpsUrl) {
     SmtpServer server({"--implicit-tls"});
     const SendResult sent = sendMail(server.url("smtps"), kTo, kFrom, "tls", "body");
