@@ -43,9 +43,9 @@ QByteArray inputError(InputProblem problem) {
         case InputProblem::EmptyFrom:
             return jp(u"差出人のアドレスが設定されていません");
         case InputProblem::BadTo:
-            return jp(u"宛先に使えない文字(改行や全角文字など)があります");
+            return jp(u"宛先に使えない文字(改行など)があります");
         case InputProblem::BadFrom:
-            return jp(u"差出人のアドレスに使えない文字(改行や全角文字など)があります");
+            return jp(u"差出人のアドレスに使えない文字(改行など)があります");
         case InputProblem::LongTo:
             return jp(u"宛先が長すぎます");
         case InputProblem::LongFrom:
@@ -54,6 +54,12 @@ QByteArray inputError(InputProblem problem) {
             return jp(u"件名に改行は使えません");
     }
     return {};
+}
+
+QByteArray addressError(bool sender, QByteArrayView part) {
+    return fitError((sender ? jp(u"差出人のアドレスが正しくありません: ")
+                            : jp(u"宛先のアドレスが正しくありません: ")) +
+                    part.toByteArray());
 }
 
 QByteArray serverError(const ServerAddress& server) {

@@ -30,7 +30,7 @@ QByteArray printable(QByteArrayView text);
 enum class InputProblem {
     EmptyTo,
     EmptyFrom,
-    BadTo,  // control characters, line breaks or non-ASCII
+    BadTo,  // control characters or line breaks
     BadFrom,
     LongTo,
     LongFrom,
@@ -38,6 +38,8 @@ enum class InputProblem {
 };
 
 QByteArray inputError(InputProblem problem);
+// An address field that cannot be read as addresses; `part` is the element at fault.
+QByteArray addressError(bool sender, QByteArrayView part);
 QByteArray serverError(const ServerAddress& server);
 QByteArray attachmentError(Attachment::Problem problem, QByteArrayView name);
 QByteArray netrcError(NetrcLookup::Problem problem);
