@@ -103,6 +103,8 @@ QByteArray netrcError(NetrcLookup::Problem problem) {
         case NetrcLookup::Problem::NotRegular:
         case NetrcLookup::Problem::Unreadable:
             return jp(u"~/.netrc を読めません");
+        case NetrcLookup::Problem::Syntax:
+            return jp(u"~/.netrc の書き方が正しくありません(閉じていない引用符)");
     }
     return {};
 }
