@@ -2,6 +2,7 @@
 
 #include "bsmtp/address_list.h"
 #include "bsmtp/attachment.h"
+#include "bsmtp/cp932_text.h"
 #include "bsmtp/error_text.h"
 #include "bsmtp/message_source.h"
 #include "bsmtp/mime.h"
@@ -12,6 +13,7 @@
 #include <QByteArray>
 
 #include <optional>
+#include <utility>
 
 namespace bsmtp {
 namespace {
@@ -60,7 +62,17 @@ std::optional<QByteArray> readAddresses(QByteArrayView field, bool sender, QList
 
 QByteArray send(QByteArrayView serverArg, QByteArrayView toArg, QByteArrayView fromArg,
                 QByteArrayView subject, QByteArrayView body, QByteArrayView attachmentPath) {
-    // Everything is checked before a connection is made.
+    // Everything is checked before a connection is made, the encoding first: bytes that are
+    // not code page 932 would reach readers as words they cannot decode.
+    const std::pair<QByteArrayView, TextArgument> texts[] = {
+        {serverArg, TextArgument::Server}, {toArg, TextArgument::To},
+        {fromArg, TextArgument::From},     {subject, TextArgument::Subject},
+        {body, TextArgument::Body},        {attachmentPath, TextArgument::Attachment}};
+    for (const auto& [text, which] : texts) {
+        if (!decodeCp932(text)) {
+            return encodingError(which);
+        }
+    }
     // The server setting admits host name characters only, so no line break gets through.
     const ServerAddress server = parseServer(serverArg);
     if (server.problem != ServerAddress::Problem::None) {

@@ -52,6 +52,26 @@ QByteArray inputError(InputProblem problem) {
             return jp(u"差出人のアドレスが長すぎます");
         case InputProblem::BadSubject:
             return jp(u"件名に改行は使えません");
+        case InputProblem::BadAttachmentPath:
+            return attachmentError(Attachment::Problem::BadName, {});
+    }
+    return {};
+}
+
+QByteArray encodingError(TextArgument which) {
+    switch (which) {
+        case TextArgument::Server:
+            return jp(u"SMTPサーバーの指定にシフトJISとして正しくない文字があります");
+        case TextArgument::To:
+            return jp(u"宛先にシフトJISとして正しくない文字があります");
+        case TextArgument::From:
+            return jp(u"差出人のアドレスにシフトJISとして正しくない文字があります");
+        case TextArgument::Subject:
+            return jp(u"件名にシフトJISとして正しくない文字があります");
+        case TextArgument::Body:
+            return jp(u"本文にシフトJISとして正しくない文字があります");
+        case TextArgument::Attachment:
+            return inputError(InputProblem::BadAttachmentPath);
     }
     return {};
 }

@@ -199,6 +199,28 @@ TEST_F(FailureTest, AddressesThatCannotBeReadAreRefusedBeforeConnecting) {
     EXPECT_FALSE(listener.connectionAttempted());
 }
 
+TEST_F(FailureTest, BytesThatAreNotCodePage932AreRefusedBeforeConnecting) {
+    SilentListener listener;
+    const QByteArray server = listener.hostPort();
+    // A lead byte with nothing after it, an unassigned pair, a byte no character starts with.
+    for (const QByteArray& bad :
+         {QByteArray("abc\x81"), QByteArray("\x81\xad"), QByteArray("x\x80y")}) {
+        expectFailure(sendMail(server + bad, kTo, kFrom, "s", "b"),
+                      u"SMTPサーバーの指定にシフトJISとして正しくない文字があります"_s);
+        expectFailure(sendMail(server, "Taro" + bad + " <to@example.jp>", kFrom, "s", "b"),
+                      u"宛先にシフトJISとして正しくない文字があります"_s);
+        expectFailure(sendMail(server, kTo, bad + " <me@example.jp>", "s", "b"),
+                      u"差出人のアドレスにシフトJISとして正しくない文字があります"_s);
+        expectFailure(sendMail(server, kTo, kFrom, bad, "b"),
+                      u"件名にシフトJISとして正しくない文字があります"_s);
+        expectFailure(sendMail(server, kTo, kFrom, "s", "body " + bad),
+                      u"本文にシフトJISとして正しくない文字があります"_s);
+        expectFailure(sendMail(server, kTo, kFrom, "s", "b", "/tmp/" + bad),
+                      u"添付ファイルのパスに使えない文字があります"_s);
+    }
+    EXPECT_FALSE(listener.connectionAttempted());
+}
+
 TEST_F(FailureTest, ServerSettingIsCheckedBeforeConnecting) {
     expectFailure(sendMail("", kTo, kFrom, "s", "b"), u"SMTPサーバーが設定されていません"_s);
     expectFailure(sendMail("http://127.0.0.1", kTo, kFrom, "s", "b"),

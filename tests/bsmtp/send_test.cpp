@@ -389,6 +389,15 @@ TEST_F(SendTest, CommandLineToolConvertsItsArgumentsFromTheLocale) {
     EXPECT_EQ(tool.exitCode(), 1);
     EXPECT_TRUE(
         QString::fromUtf8(tool.readAllStandardError()).contains(u"宛先が入力されていません"_s));
+
+    // A body file is taken as code page 932 bytes; the library refuses what is not.
+    makeFile("bad.txt", "abc\x81");
+    tool.start(BSENDMAIL_PATH, {server.hostPort(), kTo, kFrom, "s", homePath() + "/bad.txt"});
+    ASSERT_TRUE(tool.waitForFinished(60000));
+    EXPECT_EQ(tool.exitCode(), 1);
+    EXPECT_TRUE(QString::fromUtf8(tool.readAllStandardError())
+                    .contains(u"本文にシフトJISとして正しくない文字があります"_s));
+    EXPECT_EQ(server.messageCount(), 1);
 }
 
 }  // namespace
