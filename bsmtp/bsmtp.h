@@ -7,6 +7,8 @@
 // string. `server` is "host" (port 587, STARTTLS when offered), "host:port" (port 465 is
 // implicit TLS), "smtps://host[:port]" or "smtp://host[:port]". `attachment` is the full
 // path of the one attached file, or empty. `error` points to a buffer of at least 81 bytes.
+// `to` is an address list ("Name <a@example.jp>, b@example.jp; ..."), `from` one mailbox;
+// anything that is not valid code page 932 or cannot be read is refused before connecting.
 //
 // Returns non-zero only when the server accepted the mail. Otherwise the buffer holds a
 // zero-terminated Japanese message of at most 80 bytes for the user.

@@ -1,14 +1,10 @@
 #include "bsmtp/cp932_text.h"
 
-#include <QStringDecoder>
-#include <QStringEncoder>
+#include "codepage/cp932_codec.h"
 
 namespace bsmtp {
 
 namespace {
-
-// ICU's name for Microsoft's code page 932, user-defined area included.
-constexpr const char* kCp932Name = "windows-31j";
 
 struct CellRange {
     int first;
@@ -174,52 +170,12 @@ std::optional<QByteArray> toIso2022Jp(QByteArrayView cp932) {
     return out;
 }
 
-// ASCII is converted here: ICU's table for code page 932 swaps the controls 1A, 1C and 7F,
-// and a decoder that keeps state would silently hold back a lead byte at the end.
 std::optional<QString> decodeCp932(QByteArrayView cp932) {
-    QString text;
-    text.reserve(cp932.size());
-    qsizetype pos = 0;
-    while (pos < cp932.size()) {
-        if (static_cast<unsigned char>(cp932[pos]) < 0x80) {
-            text += QLatin1Char(cp932[pos++]);
-            continue;
-        }
-        const qsizetype start = pos;
-        while (pos < cp932.size() && static_cast<unsigned char>(cp932[pos]) >= 0x80) {
-            pos += charLengthAt(cp932, pos);
-        }
-        QStringDecoder decoder(kCp932Name, QStringConverter::Flag::Stateless);
-        const QString part = decoder.decode(cp932.sliced(start, pos - start));
-        if (!decoder.isValid() || decoder.hasError()) {
-            return std::nullopt;
-        }
-        text += part;
-    }
-    return text;
+    return cp932_codec::decode(cp932);
 }
 
 std::optional<QByteArray> encodeCp932(const QString& text) {
-    QByteArray bytes;
-    bytes.reserve(text.size() * 2);
-    qsizetype pos = 0;
-    while (pos < text.size()) {
-        if (text[pos].unicode() < 0x80) {
-            bytes += static_cast<char>(text[pos++].unicode());
-            continue;
-        }
-        const qsizetype start = pos;
-        while (pos < text.size() && text[pos].unicode() >= 0x80) {
-            ++pos;
-        }
-        QStringEncoder encoder(kCp932Name, QStringConverter::Flag::Stateless);
-        const QByteArray part = encoder.encode(QStringView(text).sliced(start, pos - start));
-        if (!encoder.isValid() || encoder.hasError()) {
-            return std::nullopt;
-        }
-        bytes += part;
-    }
-    return bytes;
+    return cp932_codec::encode(text);
 }
 
 }  // namespace bsmtp

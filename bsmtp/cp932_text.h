@@ -34,7 +34,8 @@ bool fitsIso2022Jp(QByteArrayView cp932);
 // text stand in ASCII mode.
 std::optional<QByteArray> toIso2022Jp(QByteArrayView cp932);
 
-// Code page 932 to Unicode, or nothing when the bytes are not valid code page 932.
+// Code page 932 to Unicode, or nothing when the bytes are not valid code page 932 (through
+// the program's one conversion, codepage/cp932_codec.h).
 std::optional<QString> decodeCp932(QByteArrayView cp932);
 
 // Unicode to code page 932, or nothing when the code page cannot hold some character.

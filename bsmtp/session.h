@@ -5,6 +5,7 @@
 
 #include <curl/curl.h>
 #include <QByteArray>
+#include <QList>
 
 // One SMTP submission through libcurl.
 namespace bsmtp {
@@ -13,6 +14,7 @@ struct Timeouts {
     long connectMs = 30000;
     long responseSeconds = 60;  // each server reply
     long lowSpeedSeconds = 60;  // under one byte a second for this long ends the transfer
+    long quitSeconds = 3;       // the reply to QUIT, once the mail has been taken
 };
 
 // The timeouts, shrunk by MIRVANE_SMTP_TIMEOUT_SCALE when it holds a number between 0 and 1
@@ -24,7 +26,7 @@ struct SendRequest {
     bool implicitTls = false;
     const Credentials* credentials = nullptr;  // none: STARTTLS only when offered
     QByteArray mailFrom;
-    QByteArray rcptTo;
+    QList<QByteArray> rcptTo;  // one "<address>" for each recipient
     MessageSource* source = nullptr;
     Timeouts timeouts;
 };

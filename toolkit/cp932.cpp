@@ -1,5 +1,7 @@
 #include "toolkit/cp932.h"
 
+#include "codepage/cp932_codec.h"
+
 #include <QList>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -105,8 +107,8 @@ QByteArray encode(QStringView text) {
             safe.append(c);
         }
     }
-    QStringEncoder encoder(kEncoding, QStringConverter::Flag::Stateless);
-    return encoder.encode(safe);
+    // Every character left is one the code page holds; ASCII stays ASCII, controls included.
+    return cp932_codec::encode(safe).value_or(QByteArray(safe.size(), '?'));
 }
 
 namespace {
