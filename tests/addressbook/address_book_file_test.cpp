@@ -24,8 +24,7 @@ TEST(AddressBookFile, ScramblingIsItsOwnInverseAndKeepsTheByteLength) {
 
 TEST(AddressBookFile, TwoEntriesAreWrittenByteForByte) {
     TempProgramDir dir;
-    address_book::save(address_book::path(),
-                       {entry("ab", "c", ""), entry("x", "", "m@n")});
+    address_book::save(address_book::path(), {entry("ab", "c", ""), entry("x", "", "m@n")});
     EXPECT_EQ(dir.read(QStringLiteral("address.ini")),
               QByteArray("[Address]\r\n"
                          "Name0=ji\r\nKana0=h\r\nAddress0=\r\n"
@@ -62,9 +61,17 @@ TEST(AddressBookFile, AnEmptyBookLeavesNoSectionAndKeepsTheOthers) {
 
 TEST(AddressBookFile, WhatIsStorableComesBackUnchanged) {
     // "+" and control characters at the ends would be trimmed away at load.
-    const QList<QByteArray> values = {
-        "+81 90", "taro+", "\tname", "a\x01" "b", "a+b", " spaced ",
-        cp932::encode(QStringLiteral("＋全角＋")), cp932::encode(QStringLiteral("ア+")), "++", ""};
+    const QList<QByteArray> values = {"+81 90",
+                                      "taro+",
+                                      "\tname",
+                                      "a\x01"
+                                      "b",
+                                      "a+b",
+                                      " spaced ",
+                                      cp932::encode(QStringLiteral("＋全角＋")),
+                                      cp932::encode(QStringLiteral("ア+")),
+                                      "++",
+                                      ""};
     for (const QByteArray& v : values) {
         const QByteArray kept = address_book::storable(v);
         TAddressBook book = {{kept, kept, kept}};
@@ -77,7 +84,9 @@ TEST(AddressBookFile, WhatIsStorableComesBackUnchanged) {
     EXPECT_EQ(address_book::storable("+81 90+"), QByteArray("81 90"));
     EXPECT_EQ(address_book::storable("a+b"), QByteArray("a+b"));
     EXPECT_EQ(address_book::storable(" spaced "), QByteArray(" spaced "));
-    EXPECT_EQ(address_book::storable("a\x01" "b\r\n"), QByteArray("ab"));
+    EXPECT_EQ(address_book::storable("a\x01"
+                                     "b\r\n"),
+              QByteArray("ab"));
     // A double-byte character whose trail byte looks like "+" or a control is kept.
     const QByteArray kana = cp932::encode(QStringLiteral("ソ表"));
     EXPECT_EQ(address_book::storable(kana), kana);

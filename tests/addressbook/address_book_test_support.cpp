@@ -40,8 +40,7 @@ void typeText(QWidget* widget, const QString& text) {
         if (c.unicode() < 0x80) {
             QTest::keyClick(widget, char(c.unicode()));
         } else {
-            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c),
-                                Qt::NoModifier);
+            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
         }
     }
 }
