@@ -1,6 +1,7 @@
 #include "addressbook/address_book_model.h"
 
 #include <algorithm>
+#include <cstring>
 #include <numeric>
 
 #include "addressbook/reading_collator.h"
@@ -69,13 +70,24 @@ bool AddressBookModel::setData(const QModelIndex& index, const QVariant& value, 
     return true;
 }
 
+AddressBookModel::SearchPrefix AddressBookModel::prefixOf(QByteArrayView reading) {
+    SearchPrefix p;
+    p.size = reading.size();
+    std::memcpy(&p.bytes, reading.data(), size_t(qMin<qsizetype>(8, reading.size())));
+    return p;
+}
+
 void AddressBookModel::setBook(const TAddressBook& book) {
     beginResetModel();
     rows_.clear();
+    prefixes_.clear();
     rows_.reserve(book.size());
+    prefixes_.reserve(book.size());
     for (const TAddressEntry& e : book) {
         rows_.append({e, nextId_++, {}, false});
+        prefixes_.append(prefixOf(e.reading));
     }
+    sortedCount_ = 0;
     endResetModel();
 }
 
@@ -110,6 +122,7 @@ quint64 AddressBookModel::append(const TAddressEntry& entry) {
     const int row = int(rows_.size());
     beginInsertRows({}, row, row);
     rows_.append({entry, nextId_++, {}, false});
+    prefixes_.append(prefixOf(entry.reading));
     endInsertRows();
     return rows_.last().id;
 }
@@ -128,6 +141,10 @@ void AddressBookModel::removeRowsAt(QList<int> rows) {
         }
         beginRemoveRows({}, first, last);
         rows_.remove(first, last - first + 1);
+        prefixes_.remove(first, last - first + 1);
+        if (first < sortedCount_) {
+            sortedCount_ -= qMin<qsizetype>(sortedCount_, last + 1) - first;
+        }
         endRemoveRows();
     }
 }
@@ -139,10 +156,30 @@ void AddressBookModel::sortByReading() {
             r.hasKey = true;
         }
     }
-    QList<int> order(rows_.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](int a, int b) { return rows_[a].sortKey < rows_[b].sortKey; });
+    const auto less = [&](int a, int b) { return rows_[a].sortKey < rows_[b].sortKey; };
+    QList<int> order;
+    order.reserve(rows_.size());
+    if (sortedCount_ > 0 && rows_.size() - sortedCount_ <= 16) {
+        // A few rows appended to a sorted list: each goes after the rows whose readings
+        // equal its own, exactly where a stable sort would put it.
+        for (qsizetype i = 0; i < sortedCount_; ++i) {
+            order.append(int(i));
+        }
+        for (qsizetype i = sortedCount_; i < rows_.size(); ++i) {
+            const auto at = std::upper_bound(order.begin(), order.end(), int(i), less);
+            order.insert(at, int(i));
+        }
+    } else {
+        for (qsizetype i = 0; i < rows_.size(); ++i) {
+            order.append(int(i));
+        }
+        std::stable_sort(order.begin(), order.end(), less);
+    }
+    sortedCount_ = rows_.size();
+    applyOrder(order);
+}
+
+void AddressBookModel::applyOrder(const QList<int>& order) {
     bool unchanged = true;
     for (qsizetype i = 0; i < order.size() && unchanged; ++i) {
         unchanged = order[i] == i;
@@ -154,12 +191,16 @@ void AddressBookModel::sortByReading() {
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     QList<int> newRow(rows_.size());
     QList<Row> sorted;
+    QList<SearchPrefix> prefixes;
     sorted.reserve(rows_.size());
+    prefixes.reserve(rows_.size());
     for (qsizetype i = 0; i < order.size(); ++i) {
         newRow[order[i]] = int(i);
         sorted.append(std::move(rows_[order[i]]));
+        prefixes.append(prefixes_[order[i]]);
     }
     rows_ = std::move(sorted);
+    prefixes_ = std::move(prefixes);
     const QModelIndexList from = persistentIndexList();
     QModelIndexList to;
     to.reserve(from.size());
@@ -174,8 +215,15 @@ int AddressBookModel::findReading(QByteArrayView prefix) const {
     if (prefix.isEmpty()) {
         return -1;
     }
-    for (qsizetype i = 0; i < rows_.size(); ++i) {
-        if (rows_[i].entry.reading.startsWith(prefix)) {
+    const SearchPrefix wanted = prefixOf(prefix);
+    const qsizetype head = qMin<qsizetype>(8, prefix.size());
+    const quint64 mask = head == 8 ? ~quint64(0) : (quint64(1) << (8 * head)) - 1;
+    // The mask keeps the first `head` bytes on a little-endian machine.
+    static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN);
+    for (qsizetype i = 0; i < prefixes_.size(); ++i) {
+        const SearchPrefix& p = prefixes_[i];
+        if (p.size >= wanted.size && (p.bytes & mask) == wanted.bytes &&
+            (head == prefix.size() || rows_[i].entry.reading.startsWith(prefix))) {
             return int(i);
         }
     }

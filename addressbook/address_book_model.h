@@ -57,7 +57,19 @@ class AddressBookModel : public QAbstractTableModel {
         bool hasKey = false;
     };
 
+    // The first bytes of every reading side by side, so that a search reads one
+    // array instead of one allocation per row.
+    struct SearchPrefix {
+        quint64 bytes = 0;
+        qsizetype size = 0;
+    };
+    static SearchPrefix prefixOf(QByteArrayView reading);
+    void applyOrder(const QList<int>& order);
+
     QList<Row> rows_;
+    QList<SearchPrefix> prefixes_;
+    // Rows [0, sortedCount_) are known to be in reading order.
+    qsizetype sortedCount_ = 0;
     quint64 nextId_ = 1;
     std::unique_ptr<ReadingCollator> collator_;
 };

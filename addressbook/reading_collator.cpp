@@ -5,9 +5,7 @@
 
 #include <QString>
 
-#include "toolkit/cp932.h"
-
-ReadingCollator::ReadingCollator() {
+ReadingCollator::ReadingCollator() : decoder_("Shift_JIS", QStringConverter::Flag::Stateless) {
     UErrorCode status = U_ZERO_ERROR;
     collator_ = ucol_open(uloc_getDefault(), &status);
     if (U_FAILURE(status)) {
@@ -28,7 +26,8 @@ ReadingCollator::~ReadingCollator() {
 }
 
 QByteArray ReadingCollator::sortKey(QByteArrayView reading) const {
-    const QString text = cp932::decode(reading);
+    // The same conversion as cp932::decode.
+    const QString text = decoder_.decode(reading);
     const auto* chars = reinterpret_cast<const UChar*>(text.utf16());
     QByteArray key(qMax<qsizetype>(32, text.size() * 8), Qt::Uninitialized);
     if (!collator_) {

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QStringDecoder>
 
 struct UCollator;
 
@@ -23,4 +24,6 @@ class ReadingCollator {
 
   private:
     UCollator* collator_ = nullptr;
+    // One decoder for every key: opening one per reading would cost more than the key.
+    mutable QStringDecoder decoder_;
 };
