@@ -6,6 +6,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStyleOptionToolButton>
+#include <QStylePainter>
 #include <QToolButton>
 
 #include "settings/live_settings.h"
@@ -39,8 +41,33 @@ QLabel* fieldLabel(QWidget* parent, const char* name, const QString& text, QWidg
     return l;
 }
 
+// A carrier button: its caption uses the whole face, since the style's margins would
+// cut "vodafone" in a button 49 pixels wide with the fonts that stand in here.
+class SpeedButton : public QToolButton {
+  public:
+    using QToolButton::QToolButton;
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QStylePainter p(this);
+        QStyleOptionToolButton option;
+        initStyleOption(&option);
+        option.text.clear();
+        p.drawComplexControl(QStyle::CC_ToolButton, option);
+        p.setPen(palette().color(QPalette::ButtonText));
+        // A caption wider than the face is narrowed to fit, never cut.
+        const qreal room = width() - 4;
+        const qreal wide = fontMetrics().horizontalAdvance(text());
+        const qreal scale = wide > room ? room / wide : 1.0;
+        p.translate(width() / 2.0, 0);
+        p.scale(scale, 1.0);
+        const QRectF face(-width() / (2.0 * scale), 0, width() / scale, height());
+        p.drawText(face, Qt::AlignCenter | Qt::TextShowMnemonic, text());
+    }
+};
+
 QToolButton* speedButton(QWidget* parent, const char* name, const QString& text, QRect geometry) {
-    auto* b = new QToolButton(parent);
+    auto* b = new SpeedButton(parent);
     b->setObjectName(QLatin1StringView(name));
     b->setText(text);
     b->setToolButtonStyle(Qt::ToolButtonTextOnly);

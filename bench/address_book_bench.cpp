@@ -89,7 +89,7 @@ Figure median(QList<Figure> v) {
 }
 
 struct Figures {
-    Figure show, close, sortFirst, sortNext, keyMiss, keyLast;
+    Figure fileLoad, fileSave, show, close, sortFirst, sortNext, keyMiss, keyLast;
 };
 
 Figures measure(int n, int runs) {
@@ -101,6 +101,17 @@ Figures measure(int n, int runs) {
     TAddressBook withLast = book;
     withLast.last().reading = cp932::encode(QStringLiteral("ゑゑゑ"));
     address_book::save(address_book::path(), withLast);
+
+    QList<Figure> fileLoads, fileSaves;
+    // The file alone, without the window.
+    for (int run = 0; run < runs; ++run) {
+        Timer t;
+        const TAddressBook loaded = address_book::load(address_book::path());
+        fileLoads.append(t.elapsed());
+        t.restart();
+        address_book::save(address_book::path(), loaded);
+        fileSaves.append(t.elapsed());
+    }
 
     Application program;
     TForm4* form4 = program.forms().form4;
@@ -151,8 +162,8 @@ Figures measure(int n, int runs) {
         address_book::save(address_book::path(), withLast);
     }
     settings_file::setProgramDirectoryForTests({});
-    return {median(shows),     median(closes),   median(sortsFirst),
-            median(sortsNext), median(keysMiss), median(keysLast)};
+    return {median(fileLoads),  median(fileSaves), median(shows),    median(closes),
+            median(sortsFirst), median(sortsNext), median(keysMiss), median(keysLast)};
 }
 
 void line(const char* what, int n, Figure value, const char* goal) {
@@ -180,6 +191,12 @@ int main(int argc, char** argv) {
     std::printf("  show growth 1,000 -> 10,000: x%.1f, 10,000 -> 100,000: x%.1f   goal: <= x10\n",
                 figures[1].show.first / figures[0].show.first,
                 figures[2].show.first / figures[1].show.first);
+    for (int i = 0; i < sizes.size(); ++i) {
+        line("of which reading address.ini", sizes[i], figures[i].fileLoad, "-");
+    }
+    for (int i = 0; i < sizes.size(); ++i) {
+        line("of which writing address.ini", sizes[i], figures[i].fileSave, "-");
+    }
     for (int i = 0; i < sizes.size(); ++i) {
         line("close (save)", sizes[i], figures[i].close, sizes[i] == 10000 ? "< 60 ms" : "-");
     }
