@@ -120,6 +120,13 @@ void AddressListView::finishEditing() {
     }
 }
 
+bool AddressListView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+    if (index.isValid() && (trigger == EditKeyPressed || trigger == AllEditTriggers)) {
+        return QTreeView::edit(index.siblingAtColumn(0), trigger, event);
+    }
+    return QTreeView::edit(index, trigger, event);
+}
+
 void AddressListView::focusInEvent(QFocusEvent* event) {
     // Skips the view's choice of a current row on focus.
     QAbstractScrollArea::focusInEvent(event);

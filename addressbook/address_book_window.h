@@ -32,6 +32,8 @@ class AddressListView : public QTreeView {
     void doubleClickedAnywhere();
 
   protected:
+    // F2 edits the name of the current row, whichever cell holds the focus mark.
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 };
