@@ -172,23 +172,32 @@ template <class NameOf>
 std::int64_t IniDocument::NameIndex::find(QByteArrayView name, const NameOf& nameOf) const {
     if (slots_.empty())
         return -1;
-    const std::size_t mask = slots_.size() - 1;
-    for (std::size_t i = nameHash(name) & mask;; i = (i + 1) & mask) {
-        const std::uint32_t slot = slots_[i];
-        if (slot == 0)
-            return -1;
-        if (sameName(nameOf(slot - 1), name))
-            return slot - 1;
-    }
+    return find(name, nameHash(name), nameOf);
 }
 
 template <class NameOf>
-void IniDocument::NameIndex::place(std::uint32_t position, const NameOf& nameOf) {
+std::int64_t IniDocument::NameIndex::find(QByteArrayView name, std::uint64_t h,
+                                          const NameOf& nameOf) const {
+    if (slots_.empty())
+        return -1;
+    const std::uint64_t tag = h & ~std::uint64_t(0xFFFFFFFF);
     const std::size_t mask = slots_.size() - 1;
-    std::size_t i = nameHash(nameOf(position)) & mask;
+    for (std::size_t i = (h >> 32) & mask;; i = (i + 1) & mask) {
+        const std::uint64_t slot = slots_[i];
+        if (slot == 0)
+            return -1;
+        const auto position = std::uint32_t(slot) - 1;
+        if ((slot & ~std::uint64_t(0xFFFFFFFF)) == tag && sameName(nameOf(position), name))
+            return position;
+    }
+}
+
+void IniDocument::NameIndex::place(std::uint64_t slot) {
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t i = (slot >> 32) & mask;
     while (slots_[i] != 0)
         i = (i + 1) & mask;
-    slots_[i] = position + 1;
+    slots_[i] = slot;
 }
 
 void IniDocument::NameIndex::reserve(qsizetype count) {
@@ -206,20 +215,23 @@ void IniDocument::NameIndex::clear() {
 }
 
 template <class NameOf>
-void IniDocument::NameIndex::insert(std::uint32_t position, const NameOf& nameOf) {
-    if (find(nameOf(position), nameOf) >= 0)
-        return;
+bool IniDocument::NameIndex::insert(std::uint32_t position, const NameOf& nameOf) {
+    const QByteArrayView name = nameOf(position);
+    const std::uint64_t h = nameHash(name);
+    if (find(name, h, nameOf) >= 0)
+        return false;
     // At most half full, so that probes stay short.
     if (std::size_t(count_ + 1) * 2 > slots_.size()) {
-        std::vector<std::uint32_t> old = std::move(slots_);
+        std::vector<std::uint64_t> old = std::move(slots_);
         slots_.assign(std::max<std::size_t>(16, old.size() * 2), 0);
-        for (const std::uint32_t slot : old) {
+        for (const std::uint64_t slot : old) {
             if (slot != 0)
-                place(slot - 1, nameOf);
+                place(slot);
         }
     }
-    place(position, nameOf);
+    place((h & ~std::uint64_t(0xFFFFFFFF)) | (std::uint64_t(position) + 1));
     ++count_;
+    return true;
 }
 
 // Loading and writing back ------------------------------------------------------
@@ -264,7 +276,6 @@ void IniDocument::load(const QByteArray& content) {
             Section& s = sections_.emplace_back();
             s.name = name.toByteArray();
             s.lines.reserve(counts[sections_.size() - 1]);
-            s.keys.reserve(counts[sections_.size() - 1]);
         },
         [&](QByteArrayView line) {
             Section& s = sections_.back();
@@ -283,8 +294,6 @@ void IniDocument::load(const QByteArray& content) {
             l.value = value.data() - base;
             l.valueLength = checkedLength(value.size());
             s.lines.push_back(l);
-            const auto position = static_cast<std::uint32_t>(s.lines.size() - 1);
-            s.keys.insert(position, [&](std::uint32_t i) { return keyOf(s.lines[i]); });
         });
     rebuildSectionIndex();
 }
@@ -367,8 +376,34 @@ const IniDocument::Line* IniDocument::findEntry(QByteArrayView section, QByteArr
     const Section* s = findSection(section);
     if (!s)
         return nullptr;
-    const std::int64_t i = s->keys.find(key, [&](std::uint32_t j) { return keyOf(s->lines[j]); });
+    const std::int64_t i = findLine(*s, key);
     return i < 0 ? nullptr : &s->lines[i];
+}
+
+void IniDocument::indexKeys(const Section& s) const {
+    if (s.indexed)
+        return;
+    s.indexed = true;
+    s.keys.reserve(qsizetype(s.lines.size()));
+    for (std::size_t i = 0; i < s.lines.size(); ++i) {
+        if (s.lines[i].bare())
+            continue;
+        if (!s.keys.insert(std::uint32_t(i), [&](std::uint32_t j) { return keyOf(s.lines[j]); }))
+            s.duplicates = true;
+    }
+}
+
+std::int64_t IniDocument::findLine(const Section& s, QByteArrayView key) const {
+    indexKeys(s);
+    if (!s.duplicates && s.next < s.lines.size()) {
+        const Line& l = s.lines[s.next];
+        if (!l.bare() && sameName(keyOf(l), key))
+            return std::int64_t(s.next++);
+    }
+    const std::int64_t i = s.keys.find(key, [&](std::uint32_t j) { return keyOf(s.lines[j]); });
+    if (i >= 0)
+        s.next = std::size_t(i) + 1;
+    return i;
 }
 
 QByteArray IniDocument::readString(QByteArrayView section, QByteArrayView key,
@@ -428,7 +463,7 @@ void IniDocument::writeString(QByteArrayView section, QByteArrayView key, QByteA
     fresh.key = add(key, false);
     fresh.value = add(value, true);
     const auto nameOf = [s, this](std::uint32_t j) { return keyOf(s->lines[j]); };
-    const std::int64_t i = s->keys.find(key, nameOf);
+    const std::int64_t i = findLine(*s, key);
     if (i >= 0) {
         s->lines[i] = fresh;
         return;

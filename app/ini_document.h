@@ -75,24 +75,35 @@ class IniDocument {
       public:
         template <class NameOf>
         std::int64_t find(QByteArrayView name, const NameOf& nameOf) const;
-        // Adds `position` unless an equal name is indexed already (the first one wins).
+        // Adds `position` unless an equal name is indexed already (the first one wins);
+        // returns whether it was added.
         template <class NameOf>
-        void insert(std::uint32_t position, const NameOf& nameOf);
+        bool insert(std::uint32_t position, const NameOf& nameOf);
         void reserve(qsizetype count);
         void clear();
 
       private:
         template <class NameOf>
-        void place(std::uint32_t position, const NameOf& nameOf);
+        std::int64_t find(QByteArrayView name, std::uint64_t hash, const NameOf& nameOf) const;
+        void place(std::uint64_t slot);
 
-        std::vector<std::uint32_t> slots_;  // position + 1; 0 is free
+        // The name's hash in the high half, so that most mismatches are told apart
+        // without touching the text; position + 1 in the low half, 0 when free.
+        std::vector<std::uint64_t> slots_;
         qsizetype count_ = 0;
     };
 
     struct Section {
         QByteArray name;
         std::vector<Line> lines;
-        NameIndex keys;
+        // Built at the first lookup: a section that is only erased or written back
+        // (a book being saved, phrases the main window never reads) costs no index.
+        mutable NameIndex keys;
+        mutable bool indexed = false;
+        // Keys are mostly read in file order: the line after the last one found is
+        // tried before the index. Only without duplicate keys, where the first wins.
+        mutable bool duplicates = false;
+        mutable std::size_t next = 0;
     };
 
     void load(const QByteArray& content);
@@ -104,6 +115,8 @@ class IniDocument {
     Section* findSection(QByteArrayView name);
     const Section* findSection(QByteArrayView name) const;
     const Line* findEntry(QByteArrayView section, QByteArrayView key) const;
+    std::int64_t findLine(const Section& s, QByteArrayView key) const;
+    void indexKeys(const Section& s) const;
     void rebuildSectionIndex();
 
     QString path_;

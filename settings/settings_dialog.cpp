@@ -115,6 +115,72 @@ QLabel* fieldLabel(QWidget* parent, const char* name, const QString& text, QWidg
     return l;
 }
 
+// A text field keeps the bytes it was filled from, with the text it then showed: a
+// value the user did not edit goes back byte for byte, also when it is no valid code
+// page 932 (a UTF-8 signature, an unassigned pair, a lead byte cut off at the end).
+const char kStoredBytes[] = "mirvaneStoredBytes";
+const char kStoredText[] = "mirvaneStoredText";
+
+void keepStored(QObject* field, const QByteArray& bytes, const QString& shown) {
+    field->setProperty(kStoredBytes, bytes);
+    field->setProperty(kStoredText, shown);
+}
+
+QByteArray storedOr(const QObject* field, const QString& current) {
+    const QVariant shown = field->property(kStoredText);
+    if (shown.isValid() && shown.toString() == current) {
+        return field->property(kStoredBytes).toByteArray();
+    }
+    return cp932::encode(current);
+}
+
+// A phrase row whose bytes a decode and an encode would not give back keeps them, so
+// that they go back as they were. Rows are never edited, only added and deleted.
+constexpr int kPhraseBytesRole = Qt::UserRole + 1;
+// Rows encoded in one conversion: each conversion opens the converter, which costs
+// more than a short phrase.
+constexpr qsizetype kEncodeBatch = 4096;
+
+bool hasLineBreak(const QString& text) {
+    return text.contains(u'\n') || text.contains(u'\r');
+}
+
+// The bytes of each text, as cp932::encode gives them, with one conversion per batch
+// of one-line texts joined by LF (a byte no double-byte character holds).
+QList<QByteArray> encodeRows(const QStringList& texts) {
+    QList<QByteArray> out;
+    out.reserve(texts.size());
+    qsizetype i = 0;
+    while (i < texts.size()) {
+        if (hasLineBreak(texts[i])) {
+            out.append(cp932::encode(texts[i]));
+            ++i;
+            continue;
+        }
+        QString joined;
+        qsizetype end = i;
+        while (end < texts.size() && end - i < kEncodeBatch && !hasLineBreak(texts[end])) {
+            if (end > i) {
+                joined += u'\n';
+            }
+            joined += texts[end];
+            ++end;
+        }
+        const QByteArray bytes = cp932::encode(joined);
+        qsizetype start = 0;
+        for (qsizetype k = i; k < end; ++k) {
+            qsizetype lf = bytes.indexOf('\n', start);
+            if (lf < 0) {
+                lf = bytes.size();
+            }
+            out.append(bytes.mid(start, lf - start));
+            start = lf + 1;
+        }
+        i = end;
+    }
+    return out;
+}
+
 }  // namespace
 
 TForm2::TForm2(Forms& forms) : SecondaryWindow(forms, 2) {
@@ -343,11 +409,17 @@ void TForm2::createEditMenu() {
 
 void TForm2::FormCreate() {
     toolkit::guarded(this, [&] {
-        const IniDocument doc = settings_file::open();
+        IniDocument doc = settings_file::open();
         readPlacement(doc);
-        LabeledEdit1->setText(cp932::decode(doc.readString(kSetting, "SMTP")));
-        LabeledEdit2->setText(cp932::decode(doc.readString(kSetting, "From")));
-        Memo1->setText(cp932::decode(doc.readMultiLine(kSetting, "Signature")));
+        const QByteArray smtp = doc.readString(kSetting, "SMTP");
+        LabeledEdit1->setText(cp932::decode(smtp));
+        keepStored(LabeledEdit1, smtp, LabeledEdit1->text());
+        const QByteArray from = doc.readString(kSetting, "From");
+        LabeledEdit2->setText(cp932::decode(from));
+        keepStored(LabeledEdit2, from, LabeledEdit2->text());
+        const QByteArray signature = doc.readMultiLine(kSetting, "Signature");
+        Memo1->setText(cp932::decode(signature));
+        keepStored(Memo1, signature, Memo1->text());
         CheckBox1->setChecked(doc.readBool(kSetting, "Signature(Automatic)", false));
         CheckBox2->setChecked(doc.readBool(kSetting, "MakeLogFile", true));
         CheckBox3->setChecked(doc.readBool(kSetting, "AutomaticalClear", true));
@@ -358,11 +430,39 @@ void TForm2::FormCreate() {
         const int limit = doc.readInteger(kSetting, "BiteLimit", 0);
         setByteLimitChoice(limit < 0 ? -1 : limit >= 1 ? 1 : 0);
 
-        const QList<QByteArray> phrases =
-            settings_file::readSubjectPhrases(doc).value_or(live_settings::builtInSubjectPhrases());
+        QStringList rows;
+        QList<std::pair<int, QByteArray>> kept;
+        QList<QByteArray> pending;  // the bytes of the last rows, not yet compared
+        const auto compare = [&] {
+            const qsizetype first = rows.size() - pending.size();
+            const QList<QByteArray> again = encodeRows(rows.mid(first));
+            for (qsizetype k = 0; k < pending.size(); ++k) {
+                if (again[k] != pending[k]) {
+                    kept.append({int(first + k), pending[k]});
+                }
+            }
+            pending.clear();
+        };
+        const auto take = [&](const QByteArray& phrase) {
+            rows.append(cp932::decode(phrase));
+            pending.append(phrase);
+            if (pending.size() == kEncodeBatch) {
+                compare();
+            }
+        };
+        if (!settings_file::forEachSubjectPhrase(doc, take)) {
+            for (const QByteArray& phrase : live_settings::builtInSubjectPhrases()) {
+                take(phrase);
+            }
+        }
+        compare();
+        // The file is no longer needed; a large one must not stay beside the list.
+        doc = IniDocument();
+        // One insertion for the whole list: row by row costs a model update each.
         ListBox1->clear();
-        for (const QByteArray& phrase : phrases) {
-            ListBox1->addItem(cp932::decode(phrase));
+        ListBox1->addItems(rows);
+        for (const auto& [row, bytes] : kept) {
+            ListBox1->item(row)->setData(kPhraseBytesRole, bytes);
         }
     });
 }
@@ -407,15 +507,15 @@ void TForm2::keyPressEvent(QKeyEvent* event) {
 }
 
 QByteArray TForm2::smtpServer() const {
-    return cp932::encode(LabeledEdit1->text());
+    return storedOr(LabeledEdit1, LabeledEdit1->text());
 }
 
 QByteArray TForm2::senderAddress() const {
-    return cp932::encode(LabeledEdit2->text());
+    return storedOr(LabeledEdit2, LabeledEdit2->text());
 }
 
 QByteArray TForm2::signature() const {
-    return cp932::encode(Memo1->text());
+    return storedOr(Memo1, Memo1->text());
 }
 
 bool TForm2::automaticSignature() const {
@@ -445,8 +545,20 @@ int TForm2::byteLimitChoice() const {
 QList<QByteArray> TForm2::subjectPhrases() const {
     QList<QByteArray> phrases;
     phrases.reserve(ListBox1->count());
+    QStringList texts;
+    QList<int> encoded;
     for (int i = 0; i < ListBox1->count(); ++i) {
-        phrases.append(cp932::encode(ListBox1->item(i)->text()));
+        const QListWidgetItem* row = ListBox1->item(i);
+        const QVariant stored = row->data(kPhraseBytesRole);
+        phrases.append(stored.toByteArray());
+        if (!stored.isValid()) {
+            texts.append(row->text());
+            encoded.append(i);
+        }
+    }
+    const QList<QByteArray> bytes = encodeRows(texts);
+    for (qsizetype k = 0; k < encoded.size(); ++k) {
+        phrases[encoded[k]] = bytes[k];
     }
     return phrases;
 }
