@@ -1,10 +1,7 @@
 #include "addressbook/address_book.h"
 
-#include <QFileInfo>
-
 #include "app/ini_document.h"
 #include "app/settings_file.h"
-#include "toolkit/file_error.h"
 
 namespace {
 
@@ -13,6 +10,11 @@ const QByteArray kSection = "Address";
 
 QByteArray numbered(const char* key, qsizetype i) {
     return QByteArray(key) + QByteArray::number(i);
+}
+
+bool isTrailByte(char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return b >= 0x40 && b <= 0xFC && b != 0x7F;
 }
 
 bool isLeadByte(unsigned char b) {
@@ -59,19 +61,12 @@ void write(IniDocument& doc, const TAddressBook& book) {
     }
 }
 
+// The document refuses anything but a regular file (a directory, a pipe) as unreadable.
 TAddressBook load(const QString& filePath) {
-    const QFileInfo info(filePath);
-    if (info.exists() && !info.isFile()) {
-        throw FileError(FileError::Kind::Open, filePath, QStringLiteral("not a regular file"));
-    }
     return read(IniDocument(filePath));
 }
 
 void save(const QString& filePath, const TAddressBook& book) {
-    const QFileInfo info(filePath);
-    if (info.exists() && !info.isFile()) {
-        throw FileError(FileError::Kind::Open, filePath, QStringLiteral("not a regular file"));
-    }
     IniDocument doc(filePath);
     write(doc, book);
     doc.writeBack();
@@ -82,7 +77,9 @@ QByteArray storable(QByteArrayView value) {
     out.reserve(value.size());
     for (qsizetype i = 0; i < value.size(); ++i) {
         const auto b = static_cast<unsigned char>(value[i]);
-        if (isLeadByte(b) && i + 1 < value.size()) {
+        // Only a lead byte with a real trail byte is one character; a control or "+"
+        // after a stray lead byte is a character of its own, and is trimmed like one.
+        if (isLeadByte(b) && i + 1 < value.size() && isTrailByte(value[i + 1])) {
             out.append(value.sliced(i, 2));
             ++i;
         } else if (b >= 0x20) {
