@@ -3,41 +3,11 @@
 #include "codepage/cp932_codec.h"
 
 #include <QList>
-#include <QStringDecoder>
-#include <QStringEncoder>
 #include <algorithm>
-#include <array>
-#include <cstdint>
-#include <memory>
+#include <optional>
 
 namespace cp932 {
 namespace {
-
-constexpr char kEncoding[] = "Shift_JIS";
-
-// Byte length of every BMP code point (0: not in the code page). The build writes it
-// from the converter itself (cp932_lengths_gen), so that counting and encoding never
-// disagree and no start pays for asking the converter.
-struct Run {
-    char16_t first;
-    std::uint8_t length;
-};
-constexpr Run kRuns[] = {
-#include "cp932_lengths.inc"
-};
-
-const std::array<std::uint8_t, 0x10000>& lengths() {
-    static const std::unique_ptr<std::array<std::uint8_t, 0x10000>> table = [] {
-        auto t = std::make_unique<std::array<std::uint8_t, 0x10000>>();
-        const std::size_t runs = sizeof kRuns / sizeof kRuns[0];
-        for (std::size_t i = 0; i < runs; ++i) {
-            const std::size_t end = i + 1 < runs ? kRuns[i + 1].first : 0x10000;
-            std::fill(t->begin() + kRuns[i].first, t->begin() + end, kRuns[i].length);
-        }
-        return t;
-    }();
-    return *table;
-}
 
 // The look-alikes that other systems type for characters of the code page.
 char32_t lookAlike(char32_t cp) {
@@ -64,9 +34,7 @@ char32_t lookAlike(char32_t cp) {
 }  // namespace
 
 int charLength(char32_t cp) {
-    if (cp >= 0x10000)
-        return 0;
-    return lengths()[cp];
+    return cp932_codec::charLength(cp);
 }
 
 bool canEncode(char32_t cp) {
@@ -74,7 +42,6 @@ bool canEncode(char32_t cp) {
 }
 
 qsizetype byteLength(QStringView text) {
-    const auto& len = lengths();
     qsizetype total = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text[i].unicode();
@@ -86,7 +53,7 @@ qsizetype byteLength(QStringView text) {
                 ++i;
             total += 1;
         } else {
-            const int n = len[c];
+            const int n = cp932_codec::charLength(c);
             total += n == 0 ? 1 : n;
         }
     }
@@ -94,6 +61,8 @@ qsizetype byteLength(QStringView text) {
 }
 
 QByteArray encode(QStringView text) {
+    if (std::optional<QByteArray> direct = cp932_codec::encode(text))
+        return *direct;
     QString safe;
     safe.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -101,7 +70,7 @@ QByteArray encode(QStringView text) {
         if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
             safe.append(u'?');
             ++i;
-        } else if (c.isSurrogate() || lengths()[c.unicode()] == 0) {
+        } else if (c.isSurrogate() || cp932_codec::charLength(c.unicode()) == 0) {
             safe.append(u'?');
         } else {
             safe.append(c);
@@ -111,47 +80,10 @@ QByteArray encode(QStringView text) {
     return cp932_codec::encode(safe).value_or(QByteArray(safe.size(), '?'));
 }
 
-namespace {
-
-bool isLeadByte(unsigned char b) {
-    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
-
-bool isTrailByte(unsigned char b) {
-    return b >= 0x40 && b <= 0xFC && b != 0x7F;
-}
-
-// True when the last byte is a lead byte that no trail byte follows.
-bool endsInLoneLeadByte(QByteArrayView bytes) {
-    qsizetype i = 0;
-    const qsizetype n = bytes.size();
-    while (i < n) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        if (isLeadByte(b)) {
-            if (i + 1 == n)
-                return true;
-            i += isTrailByte(static_cast<unsigned char>(bytes[i + 1])) ? 2 : 1;
-        } else {
-            ++i;
-        }
-    }
-    return false;
-}
-
-}  // namespace
-
 QString decode(QByteArrayView bytes) {
-    // Opening the converter costs more than decoding a short value; the program reads
-    // thousands of them at start-up.
-    thread_local QStringDecoder decoder(kEncoding, QStringConverter::Flag::Stateless);
-    // The converter drops a lead byte at the very end without a trace; the user must
-    // see that something is there.
-    const bool loneLead = endsInLoneLeadByte(bytes);
-    QString text = decoder.decode(loneLead ? bytes.first(bytes.size() - 1) : bytes);
-    decoder.resetState();
-    if (loneLead)
-        text.append(QChar::ReplacementCharacter);
-    return text;
+    // A byte or pair that is no character, a lead byte cut off at the end included,
+    // shows as U+FFFD: the user must see that something is there.
+    return cp932_codec::decodeLenient(bytes);
 }
 
 namespace {
