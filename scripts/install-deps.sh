@@ -12,6 +12,7 @@ packages=(
   python3 python3-fonttools fonts-symbola unicode-data fonts-unifont
   python3-aiosmtpd openssl curl
   xvfb xauth
+  clang libclang-rt-14-dev
 )
 
 missing=()
