@@ -3,12 +3,19 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <cstdint>
+#include <vector>
 
 // One INI file, loaded whole, read and changed by section and key, written back
 // whole. Sections, keys and values are bytes of code page 932, passed through
 // unchanged. Section names and keys match without regard to ASCII letter case.
+//
+// Every lookup and write takes constant time on average: each section keeps a hash
+// index of its keys and the document one of its section names. Loaded lines are held
+// as slices of the file's bytes, written ones in one growing buffer, so a large file
+// costs little more than its own size.
 class IniDocument {
-public:
+  public:
     // An empty document not tied to a file.
     IniDocument() = default;
     // Loads `path`; a missing file gives an empty document. Throws FileError(Open)
@@ -47,23 +54,72 @@ public:
     // Section names in document order (for tests).
     QList<QByteArray> sectionNames() const;
 
-private:
+  private:
+    // Where a piece of text lies: positions below kAdded are in loaded_, the others in
+    // added_ (minus kAdded).
+    static constexpr std::int64_t kAdded = std::int64_t(1) << 62;
+    static constexpr std::int64_t kBare = -1;
+
+    // An entry (key "=" value) or a bare line, whose text is held as its value.
     struct Line {
-        QByteArray key;   // empty for a bare line
-        QByteArray text;  // the whole line as written back
-        bool bare = false;
+        std::int64_t key = kBare;
+        std::int64_t value = 0;
+        std::uint32_t keyLength = 0;
+        std::uint32_t valueLength = 0;
+        bool bare() const { return key == kBare; }
     };
+
+    // Open addressing over positions in a list, compared through a name getter; names
+    // are never removed, only the whole index is rebuilt.
+    class NameIndex {
+      public:
+        template <class NameOf>
+        std::int64_t find(QByteArrayView name, const NameOf& nameOf) const;
+        // Adds `position` unless an equal name is indexed already (the first one wins);
+        // returns whether it was added.
+        template <class NameOf>
+        bool insert(std::uint32_t position, const NameOf& nameOf);
+        void reserve(qsizetype count);
+        void clear();
+
+      private:
+        template <class NameOf>
+        std::int64_t find(QByteArrayView name, std::uint64_t hash, const NameOf& nameOf) const;
+        void place(std::uint64_t slot);
+
+        // The name's hash in the high half, so that most mismatches are told apart
+        // without touching the text; position + 1 in the low half, 0 when free.
+        std::vector<std::uint64_t> slots_;
+        qsizetype count_ = 0;
+    };
+
     struct Section {
         QByteArray name;
-        QList<Line> lines;
+        std::vector<Line> lines;
+        NameIndex keys;
+        // Keys are mostly read in file order: the line after the last one found is
+        // tried before the index. Only without duplicate keys, where the first wins.
+        mutable std::size_t next = 0;
+        bool duplicates = false;
     };
+
+    void load(const QByteArray& content);
+    QByteArrayView text(std::int64_t position, std::uint32_t length) const;
+    QByteArrayView keyOf(const Line& l) const { return text(l.key, l.keyLength); }
+    QByteArrayView valueOf(const Line& l) const { return text(l.value, l.valueLength); }
+    std::int64_t add(QByteArrayView bytes, bool oneLine);
 
     Section* findSection(QByteArrayView name);
     const Section* findSection(QByteArrayView name) const;
     const Line* findEntry(QByteArrayView section, QByteArrayView key) const;
+    std::int64_t findLine(const Section& s, QByteArrayView key) const;
+    void rebuildSectionIndex();
 
     QString path_;
-    QList<Section> sections_;
+    QByteArray loaded_;  // the file as read, never changed
+    QByteArray added_;   // the text of every written entry
+    std::vector<Section> sections_;
+    NameIndex sectionIndex_;
 };
 
 // Parses a stored integer: optional sign, decimal digits, or hexadecimal after "$",

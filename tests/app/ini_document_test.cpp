@@ -94,3 +94,74 @@ TEST(IniDocument, ParsesIntegersStrictly) {
         EXPECT_FALSE(parseIniInteger(bad, &v)) << bad;
     }
 }
+
+TEST(IniDocument, NamesEndingInALoneLeadByteMatchThemselves) {
+    IniDocument doc = IniDocument::fromBytes("[A\x81]\r\nK\x81=1\r\n\x81=2\r\n");
+    EXPECT_TRUE(doc.sectionExists("A\x81"));
+    EXPECT_TRUE(doc.sectionExists("a\x81"));  // the ASCII letter before it still folds
+    EXPECT_EQ(doc.readString("A\x81", "K\x81"), QByteArray("1"));
+    EXPECT_EQ(doc.readString("A\x81", "\x81"), QByteArray("2"));
+    EXPECT_FALSE(doc.valueExists("A\x81", "K\x82"));
+    EXPECT_FALSE(doc.valueExists("A\x81", "K"));
+    // Writes replace the entries in place instead of adding duplicates.
+    doc.writeString("A\x81", "k\x81", "3");
+    doc.writeString("A\x81", "\x81", "4");
+    EXPECT_EQ(doc.toBytes(), QByteArray("[A\x81]\r\nk\x81=3\r\n\x81=4\r\n\r\n"));
+    // A lead byte followed by its trail byte is still one character: "\x81" + "A" is
+    // not "\x81" + "a".
+    doc.writeString("A\x81", "\x81\x41", "x");
+    EXPECT_FALSE(doc.valueExists("A\x81", "\x81\x61"));
+}
+
+TEST(IniDocument, DuplicatesTheFirstEntryAndTheFirstSectionWin) {
+    IniDocument doc = IniDocument::fromBytes(
+        "[S]\r\nKey=first\r\nbare\r\nkey=second\r\n[Other]\r\nx=1\r\n[s]\r\nKey=third\r\nonly="
+        "here\r\n");
+    EXPECT_EQ(doc.readString("S", "KEY"), QByteArray("first"));
+    EXPECT_FALSE(doc.valueExists("S", "only"));  // the second [s] is never looked into
+    doc.writeString("s", "KEY", "new");
+    doc.writeString("S", "bare", "entry");  // a bare line is no key
+    EXPECT_EQ(doc.toBytes(), QByteArray("[S]\r\nKEY=new\r\nbare\r\nkey=second\r\nbare=entry\r\n\r\n"
+                                        "[Other]\r\nx=1\r\n\r\n"
+                                        "[s]\r\nKey=third\r\nonly=here\r\n\r\n"));
+    // Erasing takes every section of that name; the next write starts a new one at the end.
+    doc.eraseSection("S");
+    EXPECT_FALSE(doc.valueExists("S", "Key"));
+    EXPECT_EQ(doc.readString("Other", "x"), QByteArray("1"));
+    doc.writeString("S", "Key", "again");
+    EXPECT_EQ(doc.toBytes(), QByteArray("[Other]\r\nx=1\r\n\r\n[S]\r\nKey=again\r\n\r\n"));
+}
+
+TEST(IniDocument, ManyKeysStayInOrderAndFindableWhileTheIndexGrows) {
+    QByteArray file = "[Book]\r\n";
+    for (int i = 0; i < 3000; ++i)
+        file += "Name" + QByteArray::number(i) + "=n" + QByteArray::number(i) + "\r\n";
+    IniDocument doc = IniDocument::fromBytes(file);
+    for (int i = 0; i < 3000; ++i)
+        doc.writeString("book", "KANA" + QByteArray::number(i), "k" + QByteArray::number(i));
+    for (int i = 0; i < 6000; i += 2)
+        doc.writeString("BOOK", "name" + QByteArray::number(i), "m" + QByteArray::number(i));
+    for (int i = 0; i < 3000; ++i) {
+        const QByteArray n = QByteArray::number(i);
+        ASSERT_EQ(doc.readString("Book", "Name" + n), (i % 2 ? "n" : "m") + n) << i;
+        ASSERT_EQ(doc.readString("Book", "kana" + n), "k" + n) << i;
+    }
+    // Keys past 2999 did not exist: they went to the end, after the readings.
+    const QList<QByteArray> lines = doc.toBytes().split('\n');
+    ASSERT_EQ(lines.size(), 1 + 3000 + 3000 + 1500 + 2);
+    EXPECT_EQ(lines[1], QByteArray("name0=m0\r"));
+    EXPECT_EQ(lines[2], QByteArray("Name1=n1\r"));
+    EXPECT_EQ(lines[3001], QByteArray("KANA0=k0\r"));
+    EXPECT_EQ(lines[6001], QByteArray("name3000=m3000\r"));
+}
+
+TEST(IniDocument, CopiesChangeIndependently) {
+    IniDocument a = IniDocument::fromBytes("[S]\r\nk=loaded\r\n");
+    a.writeString("S", "w", "written");
+    IniDocument b = a;
+    a.writeString("S", "k", "a");
+    b.writeString("S", "k", "b");
+    b.writeString("S", "w", "bw");
+    a = IniDocument();
+    EXPECT_EQ(b.toBytes(), QByteArray("[S]\r\nk=b\r\nw=bw\r\n\r\n"));
+}
