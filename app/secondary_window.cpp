@@ -11,7 +11,10 @@
 SecondaryWindow::SecondaryWindow(Forms& forms, int placementNumber, QWidget* parent)
     : QWidget(parent, Qt::Window), forms_(forms), number_(placementNumber) {
     setFont(toolkit::fonts::windowFont());
+    new window_placement::FrameKeeper(this, [this](QSize extra) { frameChanged(extra); });
 }
+
+void SecondaryWindow::frameChanged(QSize) {}
 
 void SecondaryWindow::showWindow() {
     if (isVisible()) {

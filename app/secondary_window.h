@@ -31,6 +31,11 @@ class SecondaryWindow : public QWidget {
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
+    // The window manager's frame appeared or changed (extra: its outer size less the
+    // client size); size limits that count the frame are set here. The outer geometry
+    // is applied again right after.
+    virtual void frameChanged(QSize extra);
+
     // A fixed-size dialog frame with only a close box.
     void makeFixedDialog(int clientWidth, int clientHeight);
 

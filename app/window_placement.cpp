@@ -1,5 +1,6 @@
 #include "app/window_placement.h"
 
+#include <QEvent>
 #include <QWidget>
 
 #include "app/ini_document.h"
@@ -53,6 +54,37 @@ QSize readSize(const IniDocument& doc, const QWidget* window, int number) {
 void writeSize(IniDocument& doc, const QWidget* window, int number) {
     doc.writeInteger("Window", key("Width", number), outerWidth(window));
     doc.writeInteger("Window", key("Height", number), outerHeight(window));
+}
+
+FrameKeeper::FrameKeeper(QWidget* window, std::function<void(QSize)> frameChanged)
+    : QObject(window),
+      window_(window),
+      frameChanged_(std::move(frameChanged)),
+      extra_(frameExtra(window)) {
+    window->installEventFilter(this);
+}
+
+bool FrameKeeper::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (watched != window_ || applying_ ||
+        (type != QEvent::Move && type != QEvent::Resize && type != QEvent::Show)) {
+        return false;
+    }
+    const QSize extra = frameExtra(window_);
+    if (extra == extra_)
+        return false;
+    // The client size is still the one set under the old frame: the outer size asked
+    // for was that plus the old frame.
+    const QSize outer = window_->size() + extra_;
+    extra_ = extra;
+    applying_ = true;
+    if (frameChanged_)
+        frameChanged_(extra);
+    const QSize client = outer - extra;
+    if (window_->size() != client)
+        window_->resize(client);
+    applying_ = false;
+    return false;
 }
 
 }  // namespace window_placement

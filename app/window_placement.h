@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QObject>
+#include <QRect>
 #include <QSize>
+#include <functional>
 
 class IniDocument;
 class QWidget;
@@ -23,5 +26,30 @@ void writePosition(IniDocument& doc, const QWidget* window, int number);
 // Reads "Width<n>" then "Height<n>" with the current outer size as defaults.
 QSize readSize(const IniDocument& doc, const QWidget* window, int number);
 void writeSize(IniDocument& doc, const QWidget* window, int number);
+
+// Keeps a top-level window's outer size what the program or the user last gave it.
+// A window manager frames a window only after it is shown, and until then the frame
+// is the window itself: when the frame appears or changes, the outer size asked for
+// is applied again with the new frame, so that the window is as large as it was made
+// and what it stores at close is what it read. (The position is the frame's already:
+// the window manager puts the frame where the window was placed.)
+class FrameKeeper : public QObject {
+    Q_OBJECT
+  public:
+    // `frameChanged` runs with the new frame extra before the size is applied again,
+    // to set size limits that count the frame.
+    explicit FrameKeeper(QWidget* window, std::function<void(QSize extra)> frameChanged = {});
+
+    QSize extra() const { return extra_; }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    QWidget* window_;
+    std::function<void(QSize)> frameChanged_;
+    QSize extra_;
+    bool applying_ = false;
+};
 
 }  // namespace window_placement

@@ -19,9 +19,11 @@
 #include "addressbook/address_entry_dialogs.h"
 #include "app/settings_file.h"
 #include "app/window_placement.h"
+#include "composer/file_drop_filter.h"
 #include "composer/main_layout.h"
 #include "composer/pictograph_palette.h"
 #include "composer/pictograph_table.h"
+#include "composer/subject_paste.h"
 #include "composer/subject_phrases.h"
 #include "history/history_window.h"
 #include "sending/attachment.h"
@@ -95,6 +97,12 @@ TForm1::TForm1(Forms& forms) : QMainWindow(nullptr), forms_(forms) {
     lastGoodSize_ = size();
     outerWidth_ = main_layout::kDesignWidth;
     FormCreate();
+    // Under a window manager the frame appears after the first show: the size limits
+    // then count it, and the outer geometry read from the file is applied again.
+    new window_placement::FrameKeeper(this, [this](QSize extra) {
+        applySizeConstraints();
+        lastGoodSize_ = QSize(outerWidth_, main_layout::kHeight) - extra;
+    });
 }
 
 void TForm1::createControls() {
@@ -120,6 +128,11 @@ void TForm1::createControls() {
     Edit3->setObjectName(QStringLiteral("Edit3"));
     Edit3->setGeometry(64, 26, 187, 20);
     Edit3->setByteLimit(kSubjectLimit);
+    // Shift+Insert and the context menu paste by the same rule as the paste command.
+    Edit3->setPasteHandler([this] {
+        if (toolkit::clipboard::hasText())
+            subject_paste::paste(Edit3);
+    });
 
     Panel3 = makePanel(client, "Panel3");
     Panel3->setGeometry(255, 0, 34, 49);
@@ -286,8 +299,10 @@ void TForm1::createMenus() {
 }
 
 void TForm1::FormCreate() {
-    // Files dropped from the desktop are taken by the attachment command.
+    // Files dropped from the desktop are taken by the attachment command, also when
+    // they land on a text field.
     setAcceptDrops(true);
+    new FileDropFilter(this, [this](const QStringList& paths) { dropFiles(paths); });
     toolkit::guarded(this, [&] {
         const IniDocument doc = settings_file::open();
         const int top = doc.readInteger("Window", "Top1", pos().y());
@@ -328,18 +343,23 @@ void TForm1::FormResize() {
     Panel3->move(v.panel3Left, Panel3->y());
     Edit2->resize(v.fieldWidth, Edit2->height());
     Edit3->resize(v.fieldWidth, Edit3->height());
-    Panel2->resize(v.panel2Width, Panel2->height());
-    Memo1->resize(v.memoWidth, Memo1->height());
-    if (v.counterLeft) {
-        Label3->move(*v.counterLeft, Label3->y());
-    }
+    // The body and the palette fill the client area there is, with or without a frame.
+    const QWidget* client = centralWidget();
+    const main_layout::Heights h = main_layout::forClientHeight(client->height());
+    Panel2->resize(v.panel2Width, h.panel2Height);
+    Memo1->resize(v.memoWidth, h.memoHeight);
     Label2->move(v.unitLabelLeft, Label2->y());
-    PageControl1->move(v.paletteLeft, PageControl1->y());
+    placeCounter(v.counterLeft.value_or(Label3->x()));
+    PageControl1->setGeometry(v.paletteLeft, PageControl1->y(), PageControl1->width(),
+                              h.panel2Height);
     StatusBar1->setPanelWidth(1, v.attachmentPanelWidth);
-    if (QWidget* client = centralWidget()) {
-        StatusBar1->setGeometry(0, client->height() - kStatusBarHeight, client->width(),
-                                kStatusBarHeight);
-    }
+    StatusBar1->setGeometry(0, h.statusBarTop, client->width(), kStatusBarHeight);
+}
+
+void TForm1::placeCounter(int left) {
+    const main_layout::Span span =
+        main_layout::counterSpan(Label2->x(), left, Label3->sizeHint().width());
+    Label3->setGeometry(span.left, Label3->y(), span.width, Label3->sizeHint().height());
 }
 
 void TForm1::resizeEvent(QResizeEvent* event) {
@@ -425,14 +445,14 @@ void TForm1::resetComposer() {
 }
 
 void TForm1::setCounterText(const QString& text) {
-    // The counter keeps its right edge when its text changes; the layout sets its left.
-    const int right = Label3->geometry().right();
+    // The counter keeps its right edge next to the unit label when its text changes;
+    // the layout sets its left.
     const bool placed = !Label3->text().isEmpty();
     Label3->setText(text);
-    Label3->adjustSize();
-    if (placed) {
-        Label3->move(right - Label3->width() + 1, Label3->y());
-    }
+    if (placed)
+        placeCounter(Label3->x());
+    else
+        Label3->adjustSize();
 }
 
 QWidget* TForm1::focusedField() const {
@@ -503,14 +523,7 @@ void TForm1::Paste1Click() {
     if (field == Edit2) {
         Edit2->replaceSelection(toolkit::clipboard::text());
     } else if (field == Edit3) {
-        // The selection that the paste would replace is not subtracted.
-        const QString text = toolkit::clipboard::text();
-        const qsizetype sum = cp932::byteLength(text) + Edit3->byteLength();
-        if (sum >= 1 && sum <= kSubjectLimit) {
-            Edit3->replaceSelection(text);
-        } else {
-            toolkit::systemBeep();
-        }
+        subject_paste::paste(Edit3);
     } else if (field == Memo1) {
         Memo1->replaceSelection(toolkit::clipboard::text());
     }
@@ -545,10 +558,8 @@ void TForm1::SpeedButton181Click() {
 }
 
 bool TForm1::attach(const QString& path, bool fromDialog) {
-    if (!attachment::nameFitsCodePage(path)) {
-        toolkit::errorBox(this,
-                          QStringLiteral("このファイル名には送信できない文字が含まれています。\r\n"
-                                         "ファイル名を変えてから添付して下さい。"));
+    if (const QString refusal = attachment::refusalText(path); !refusal.isEmpty()) {
+        toolkit::errorBox(this, refusal);
         return false;
     }
     attachmentPath_ = path;

@@ -136,6 +136,8 @@ class TForm1 : public QMainWindow {
     void createMenus();
     void applySizeConstraints();
     void setCounterText(const QString& text);
+    // The counter from `left`, right-aligned against the unit label.
+    void placeCounter(int left);
     // The focused one of the three fields, or null.
     QWidget* focusedField() const;
 

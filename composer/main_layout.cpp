@@ -1,5 +1,7 @@
 #include "composer/main_layout.h"
 
+#include <algorithm>
+
 namespace main_layout {
 
 bool canResize(int w, int h) {
@@ -38,6 +40,23 @@ Values forWidth(int w, qsizetype counterLength) {
     v.paletteLeft = w - 144;
     v.attachmentPanelWidth = w - 188;
     return v;
+}
+
+Heights forClientHeight(int clientHeight) {
+    constexpr int kMemoTop = 16;
+    constexpr int kMemoBottomGap = 6;
+    Heights h{};
+    h.panel2Height =
+        std::max(kMemoTop + kMemoBottomGap + 20, clientHeight - kTopPanelHeight - kStatusBarHeight);
+    h.memoHeight = h.panel2Height - kMemoTop - kMemoBottomGap;
+    h.statusBarTop = clientHeight - kStatusBarHeight;
+    return h;
+}
+
+Span counterSpan(int unitLabelLeft, int left, int textWidth) {
+    const int right = unitLabelLeft;  // one past the counter's last pixel
+    const int start = std::min(left, right - textWidth);
+    return {start, right - start};
 }
 
 }  // namespace main_layout

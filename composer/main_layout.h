@@ -31,4 +31,25 @@ struct Values {
 // The layout for width W with a byte counter text of `counterLength` characters.
 Values forWidth(int w, qsizetype counterLength);
 
+// Heights that follow the client area the window really has (below the menu bar):
+// the design's 243 pixels without a caption, more where no window manager draws a
+// frame, less under a tall one. The top panel and the status bar keep their heights.
+inline constexpr int kTopPanelHeight = 49;
+inline constexpr int kStatusBarHeight = 19;
+struct Heights {
+    int panel2Height;  // the body panel and the palette
+    int memoHeight;
+    int statusBarTop;
+};
+Heights forClientHeight(int clientHeight);
+
+// The byte counter's box, right-aligned with its right edge next to the unit label
+// whatever its text and font: from the layout rule's left (or where it stands, when the
+// rule leaves it), reaching further left only when the text needs it.
+struct Span {
+    int left;
+    int width;
+};
+Span counterSpan(int unitLabelLeft, int left, int textWidth);
+
 }  // namespace main_layout

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QProxyStyle>
+#include <QStyleOptionTab>
 #include <QTabBar>
 
 #include "composer/pictograph_table.h"
@@ -19,7 +20,21 @@ constexpr int kGridTop = 4;
 // otherwise fade to a pale tint of their colour.
 constexpr qreal kGlyphOutline = 0.6;
 
-// Tabs with little room beside their caption, so that the three fit the palette's width.
+// The pictograph at a caption's end drawn like a button's: filled and outlined in its
+// colour. The text draws it as a thin line in the caption's colour otherwise.
+void drawPictograph(QPainter* p, const QPointF& origin, const QFont& font, char32_t cp) {
+    const QColor colour = QColor::fromRgb(pictographs::colour(cp));
+    QPainterPath glyph;
+    glyph.addText(origin, font, QString::fromUcs4(&cp, 1));
+    p->save();
+    p->setRenderHint(QPainter::Antialiasing);
+    p->fillPath(glyph, colour);
+    p->strokePath(glyph, QPen(colour, kGlyphOutline));
+    p->restore();
+}
+
+// Tabs with little room beside their caption, so that the three fit the palette's width,
+// and captions whose pictograph shows in its colour.
 class CompactTabStyle : public QProxyStyle {
   public:
     int pixelMetric(PixelMetric metric, const QStyleOption* option,
@@ -27,6 +42,30 @@ class CompactTabStyle : public QProxyStyle {
         if (metric == PM_TabBarTabHSpace)
             return 12;
         return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        const auto* tab = qstyleoption_cast<const QStyleOptionTab*>(option);
+        const QString text = tab ? tab->text : QString();
+        const char32_t last = text.isEmpty() ? 0 : text.back().unicode();
+        if (element != CE_TabBarTabLabel || !pictographs::isPictograph(last)) {
+            QProxyStyle::drawControl(element, option, painter, widget);
+            return;
+        }
+        // The digit as the style draws text, then the pictograph beside it.
+        const QString digit = text.left(text.size() - 1);
+        const QFontMetricsF metrics(painter->font());
+        const QRect r = subElementRect(SE_TabBarTabText, tab, widget);
+        const qreal width = metrics.horizontalAdvance(text);
+        const qreal x = r.x() + (r.width() - width) / 2;
+        const qreal baseline = r.y() + (r.height() - metrics.height()) / 2 + metrics.ascent();
+        painter->save();
+        painter->setPen(tab->palette.color(QPalette::WindowText));
+        painter->drawText(QPointF(x, baseline), digit);
+        painter->restore();
+        drawPictograph(painter, QPointF(x + metrics.horizontalAdvance(digit), baseline),
+                       painter->font(), last);
     }
 };
 

@@ -48,4 +48,16 @@ bool nameFitsCodePage(const QString& path) {
     return true;
 }
 
+QString refusalText(const QString& path) {
+    if (nameFitsCodePage(path))
+        return {};
+    if (!nameFitsCodePage(fileName(path)))
+        return QStringLiteral(
+            "このファイル名には送信できない文字が含まれています。\r\n"
+            "ファイル名を変えてから添付して下さい。");
+    return QStringLiteral(
+        "このファイルのあるフォルダの名前には送信できない文字が含まれています。\r\n"
+        "ファイルを別のフォルダに移してから添付して下さい。");
+}
+
 }  // namespace attachment

@@ -28,4 +28,8 @@ QString droppedPath(const QString& path);
 // carry its name.
 bool nameFitsCodePage(const QString& path);
 
+// Why a path cannot be attached, naming the part at fault (the file's name or the
+// folders it lies in); empty when it can.
+QString refusalText(const QString& path);
+
 }  // namespace attachment

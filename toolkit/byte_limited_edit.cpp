@@ -8,6 +8,8 @@
 #include <QMimeData>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QUrl>
+#include <limits>
 
 #include "toolkit/clipboard.h"
 #include "toolkit/cp932.h"
@@ -79,6 +81,32 @@ void showEditMenu(Field* field, QContextMenuEvent* event, bool hasSelection, boo
     menu.exec(event->globalPos());
 }
 
+// Dropped data is text only when it carries no local files: a file manager offers
+// its file list as text/plain too.
+bool isTextDrop(const QMimeData* data) {
+    if (!data || !data->hasFormat(QStringLiteral("text/plain")))
+        return false;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile())
+            return false;
+    }
+    return true;
+}
+
+// How a drop of `fit` out of `whole` goes on: as it came when all of it fits, as a
+// copy when it was cut (a move would delete from the source what was not taken), or
+// not at all. Returns the actions the limited drop may offer, 0 to refuse.
+Qt::DropActions limitedDropActions(const QDropEvent* event, const QString& fit,
+                                   const QString& whole) {
+    if (fit.isEmpty() && !whole.isEmpty())
+        return {};
+    if (fit.size() == whole.size())
+        return event->dropAction();
+    if (!(event->possibleActions() & Qt::CopyAction))
+        return {};
+    return Qt::CopyAction;
+}
+
 QString firstLine(const QString& text) {
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (text[i] == u'\r' || text[i] == u'\n')
@@ -92,6 +120,9 @@ QString firstLine(const QString& text) {
 // ---------------------------------------------------------------- single line
 
 ByteLimitedLineEdit::ByteLimitedLineEdit(QWidget* parent) : QLineEdit(parent) {
+    // The limit is ours, in bytes; QLineEdit's own cap of 32767 characters would cut a
+    // long stored value or a long address list.
+    setMaxLength(std::numeric_limits<int>::max());
     connect(this, &QLineEdit::textEdited, this, [this] { modified_ = true; });
 }
 
@@ -141,11 +172,16 @@ void ByteLimitedLineEdit::edit(F&& change, bool typing) {
     modified_ = true;
 }
 
-QString ByteLimitedLineEdit::fitting(const QString& text) const {
-    const QString clean = firstLine(filter_ ? filter_(text) : cp932::normalizeForInput(text));
+QString ByteLimitedLineEdit::insertable(const QString& text) const {
+    return firstLine(filter_ ? filter_(text) : cp932::normalizeForInput(text));
+}
+
+QString ByteLimitedLineEdit::fitting(const QString& text, bool replacesSelection) const {
+    const QString clean = insertable(text);
     if (byteLimit_ <= 0)
         return clean;
-    const qsizetype room = byteLimit_ - (byteLength() - selectionByteLength());
+    const qsizetype room =
+        byteLimit_ - (byteLength() - (replacesSelection ? selectionByteLength() : 0));
     return room <= 0 ? QString() : cp932::fitPrefix(clean, room);
 }
 
@@ -170,8 +206,11 @@ bool ByteLimitedLineEdit::replaceSelection(const QString& text) {
 }
 
 void ByteLimitedLineEdit::pasteLimited() {
-    if (clipboard::hasText())
+    if (pasteHandler_) {
+        pasteHandler_();
+    } else if (clipboard::hasText()) {
         replaceSelection(clipboard::text());
+    }
 }
 
 void ByteLimitedLineEdit::cut() {
@@ -212,20 +251,38 @@ void ByteLimitedLineEdit::inputMethodEvent(QInputMethodEvent* event) {
     edit([&] { QLineEdit::inputMethodEvent(&limited); });
 }
 
+void ByteLimitedLineEdit::dragEnterEvent(QDragEnterEvent* event) {
+    if (isTextDrop(event->mimeData()))
+        QLineEdit::dragEnterEvent(event);
+    else
+        event->ignore();
+}
+
+void ByteLimitedLineEdit::dragMoveEvent(QDragMoveEvent* event) {
+    if (isTextDrop(event->mimeData()))
+        QLineEdit::dragMoveEvent(event);
+    else
+        event->ignore();
+}
+
 void ByteLimitedLineEdit::dropEvent(QDropEvent* event) {
-    if (isReadOnly() || !event->mimeData()->hasText()) {
+    if (isReadOnly() || !isTextDrop(event->mimeData())) {
         event->ignore();
         return;
     }
-    const QString fit = fitting(event->mimeData()->text());
-    if (fit.isEmpty()) {
+    // The drop goes in at the drop point; only a move within the field frees the
+    // bytes of its selection.
+    const bool ownMove = event->source() == this && event->dropAction() == Qt::MoveAction;
+    const QString whole = insertable(event->mimeData()->text());
+    const QString fit = fitting(event->mimeData()->text(), ownMove);
+    const Qt::DropActions actions = limitedDropActions(event, fit, whole);
+    if (!actions || fit.isEmpty()) {
         event->ignore();
         return;
     }
     QMimeData data;
     data.setText(fit);
-    QDropEvent limited(event->position(), event->dropAction(), &data, event->buttons(),
-                       event->modifiers());
+    QDropEvent limited(event->position(), actions, &data, event->buttons(), event->modifiers());
     edit([&] { QLineEdit::dropEvent(&limited); });
     event->setDropAction(limited.dropAction());
     event->setAccepted(limited.isAccepted());
@@ -317,12 +374,17 @@ void ByteLimitedMemo::edit(F&& change, bool typing) {
     modified_ = true;
 }
 
-QString ByteLimitedMemo::fitting(const QString& crlfText) const {
-    QString clean = filter_ ? filter_(crlfText) : cp932::normalizeForInput(crlfText);
-    clean = cp932::toCrLf(cp932::toLf(clean));
+QString ByteLimitedMemo::insertable(const QString& crlfText) const {
+    const QString clean = filter_ ? filter_(crlfText) : cp932::normalizeForInput(crlfText);
+    return cp932::toCrLf(cp932::toLf(clean));
+}
+
+QString ByteLimitedMemo::fitting(const QString& crlfText, bool replacesSelection) const {
+    const QString clean = insertable(crlfText);
     if (byteLimit_ <= 0)
         return clean;
-    const qsizetype room = byteLimit_ - (byteLength() - selectionByteLength());
+    const qsizetype room =
+        byteLimit_ - (byteLength() - (replacesSelection ? selectionByteLength() : 0));
     return room <= 0 ? QString() : cp932::fitPrefix(clean, room);
 }
 
@@ -400,7 +462,7 @@ void ByteLimitedMemo::inputMethodEvent(QInputMethodEvent* event) {
 }
 
 bool ByteLimitedMemo::canInsertFromMimeData(const QMimeData* source) const {
-    return !isReadOnly() && source->hasText();
+    return !isReadOnly() && isTextDrop(source);
 }
 
 void ByteLimitedMemo::insertFromMimeData(const QMimeData* source) {
@@ -409,7 +471,49 @@ void ByteLimitedMemo::insertFromMimeData(const QMimeData* source) {
     const QString fit = fitting(cp932::toCrLf(cp932::toLf(source->text())));
     if (fit.isEmpty())
         return;
-    edit([&] { insertPlain(fit); });
+    if (dropping_)
+        insertPlain(fit);
+    else
+        edit([&] { insertPlain(fit); });
+}
+
+void ByteLimitedMemo::dragMoveEvent(QDragMoveEvent* event) {
+    if (canInsertFromMimeData(event->mimeData()))
+        QPlainTextEdit::dragMoveEvent(event);
+    else
+        event->ignore();
+}
+
+void ByteLimitedMemo::dropEvent(QDropEvent* event) {
+    if (!canInsertFromMimeData(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    // A move within the body takes its text out before it goes in again, so its
+    // selection's bytes are free; any other drop goes in beside the selection.
+    // The body's drags start from its viewport.
+    const bool ownMove = (event->source() == this || event->source() == viewport()) &&
+                         event->dropAction() == Qt::MoveAction;
+    const QString dropped = cp932::toCrLf(cp932::toLf(event->mimeData()->text()));
+    const QString whole = insertable(dropped);
+    const QString fit = fitting(dropped, ownMove);
+    Qt::DropActions actions = limitedDropActions(event, fit, whole);
+    // A move within the body that does not fit whole would lose what was cut.
+    if (ownMove && fit.size() != whole.size())
+        actions = {};
+    if (!actions || fit.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    QMimeData data;
+    data.setText(cp932::toLf(fit));
+    QDropEvent limited(event->position(), actions, &data, event->buttons(), event->modifiers());
+    // The removal of a moved selection and the insertion are one undo step.
+    dropping_ = true;
+    edit([&] { QPlainTextEdit::dropEvent(&limited); });
+    dropping_ = false;
+    event->setDropAction(limited.dropAction());
+    event->setAccepted(limited.isAccepted());
 }
 
 void ByteLimitedMemo::contextMenuEvent(QContextMenuEvent* event) {
@@ -424,6 +528,15 @@ void ByteLimitedMemo::mousePressEvent(QMouseEvent* event) {
         return;
     }
     QPlainTextEdit::mousePressEvent(event);
+}
+
+void ByteLimitedMemo::mouseReleaseEvent(QMouseEvent* event) {
+    // The selection is pasted on release; the middle button pastes nothing here.
+    if (event->button() == Qt::MiddleButton) {
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::mouseReleaseEvent(event);
 }
 
 // ---------------------------------------------------------------- edit commands

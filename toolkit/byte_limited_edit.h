@@ -43,16 +43,23 @@ class ByteLimitedLineEdit : public QLineEdit {
     // Replaces the selection (or inserts at the cursor) with as much of `text` as
     // fits the limit, as a user edit. Returns false when nothing of it fitted.
     bool replaceSelection(const QString& text);
-    // Paste from the clipboard under the limit.
+    // Paste from the clipboard under the limit, or through the paste handler when one
+    // is set (the paste key, Shift+Insert and the context menu all come here).
     void pasteLimited();
     void cut();
 
     void setInputFilter(InputFilter filter) { filter_ = std::move(filter); }
     void setInputMethodEnabled(bool enabled);
+    // A window's own paste rule for this field.
+    void setPasteHandler(std::function<void()> handler) { pasteHandler_ = std::move(handler); }
+    // `text` as an insertion would really put it in, before the limit cuts it.
+    QString insertable(const QString& text) const;
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -70,10 +77,12 @@ class ByteLimitedLineEdit : public QLineEdit {
     // Runs one user edit; records the undo step when the text changed.
     template <class F>
     void edit(F&& change, bool typing = false);
-    QString fitting(const QString& text) const;
+    // What of `text` fits; the selection's bytes count as free when the text replaces it.
+    QString fitting(const QString& text, bool replacesSelection = true) const;
 
     int byteLimit_ = 0;
     InputFilter filter_;
+    std::function<void()> pasteHandler_;
     bool modified_ = false;
     bool typingRun_ = false;
     std::optional<State> undo_;
@@ -116,8 +125,11 @@ class ByteLimitedMemo : public QPlainTextEdit {
     void inputMethodEvent(QInputMethodEvent* event) override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
     struct State {
@@ -130,13 +142,16 @@ class ByteLimitedMemo : public QPlainTextEdit {
     template <class F>
     void edit(F&& change, bool typing = false);
     // `crlfText` cut to what fits, still CR LF.
-    QString fitting(const QString& crlfText) const;
+    QString fitting(const QString& crlfText, bool replacesSelection = true) const;
+    QString insertable(const QString& crlfText) const;
     void insertPlain(const QString& crlfText);
 
     int byteLimit_ = 0;
     InputFilter filter_;
     bool modified_ = false;
     bool typingRun_ = false;
+    // Inside a drop, which records its undo step as a whole.
+    bool dropping_ = false;
     std::optional<State> undo_;
 };
 

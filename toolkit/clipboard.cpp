@@ -8,9 +8,16 @@
 
 namespace toolkit::clipboard {
 
+// Text it holds, empty text included; a list of URLs alone is no text.
 bool hasText() {
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-    return data && data->hasText() && !data->text().isEmpty();
+    if (!data)
+        return false;
+    for (const QString& format : data->formats()) {
+        if (format.startsWith(QLatin1String("text/plain")))
+            return true;
+    }
+    return false;
 }
 
 QString text() {

@@ -115,26 +115,148 @@ QString decode(QByteArrayView bytes) {
     return decoder.decode(bytes);
 }
 
+namespace {
+
+char32_t codePointAt(QStringView text, qsizetype i, qsizetype* units) {
+    const QChar c = text[i];
+    if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+        *units = 2;
+        return QChar::surrogateToUcs4(c, text[i + 1]);
+    }
+    *units = 1;
+    return c.unicode();
+}
+
+// Marks that only change how the character before them is drawn: variation
+// selectors, skin tones, the keycap mark and tag characters.
+bool isEmojiExtender(char32_t cp) {
+    return (cp >= 0xFE00 && cp <= 0xFE0F) || (cp >= 0x1F3FB && cp <= 0x1F3FF) || cp == 0x20E3 ||
+           (cp >= 0xE0020 && cp <= 0xE007F) || (cp >= 0xE0100 && cp <= 0xE01EF);
+}
+
+bool isRegionalIndicator(char32_t cp) {
+    return cp >= 0x1F1E6 && cp <= 0x1F1FF;
+}
+
+// The carrier pictographs of the user-defined area, which stand in for emoji.
+bool isPictograph(char32_t cp) {
+    return cp >= 0xE63E && cp <= 0xE757;
+}
+
+constexpr char32_t kZeroWidthJoiner = 0x200D;
+constexpr char32_t kVoicedMark = 0x3099;
+constexpr char32_t kSemiVoicedMark = 0x309A;
+
+// Other systems write U+00A5 and U+203E where the code page has 5C and 7E, and a
+// no-break space where it has a plain one.
+char32_t asciiAlike(char32_t cp) {
+    switch (cp) {
+        case 0x00A5:
+            return U'\\';
+        case 0x203E:
+            return U'~';
+        case 0x00A0:
+            return U' ';
+        default:
+            return 0;
+    }
+}
+
+void appendCodePoint(QString& out, char32_t cp) {
+    if (cp >= 0x10000) {
+        out.append(QChar::highSurrogate(cp));
+        out.append(QChar::lowSurrogate(cp));
+    } else {
+        out.append(QChar(char16_t(cp)));
+    }
+}
+
+}  // namespace
+
 QString normalizeForInput(QStringView text) {
     QString out;
     out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        char32_t cp = c.unicode();
-        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            cp = QChar::surrogateToUcs4(c, text[i + 1]);
-            ++i;
-        } else if (c.isSurrogate()) {
+    qsizetype i = 0;
+    while (i < text.size()) {
+        qsizetype units = 1;
+        char32_t cp = codePointAt(text, i, &units);
+        qsizetype next = i + units;
+        if (QChar::isSurrogate(cp)) {
             out.append(u'?');
+            i = next;
             continue;
         }
-        if (cp == U'\r' || cp == U'\n' || canEncode(cp)) {
-            out.append(QChar(char16_t(cp)));
-        } else if (const char32_t alike = lookAlike(cp)) {
-            out.append(QChar(char16_t(alike)));
-        } else {
-            out.append(u'?');
+        // Control characters would cut the mail short at the server; only TAB and the
+        // line breaks are text.
+        if (cp < 0x20 && cp != U'\t' && cp != U'\r' && cp != U'\n') {
+            i = next;
+            continue;
         }
+        if (cp == kVoicedMark || cp == kSemiVoicedMark) {
+            // Composed with the kana before it where the code page holds the result;
+            // alone it is the spacing mark.
+            if (!out.isEmpty() && !out.back().isSurrogate()) {
+                const QString pair = QString(out.back()) + QChar(char16_t(cp));
+                const QString composed = pair.normalized(QString::NormalizationForm_C);
+                if (composed.size() == 1 && canEncode(composed[0].unicode())) {
+                    out.back() = composed[0];
+                    i = next;
+                    continue;
+                }
+            }
+            const bool halfWidth =
+                !out.isEmpty() && out.back().unicode() >= 0xFF66 && out.back().unicode() <= 0xFF9D;
+            const char16_t spacing =
+                cp == kVoicedMark ? (halfWidth ? 0xFF9E : 0x309B) : (halfWidth ? 0xFF9F : 0x309C);
+            out.append(QChar(spacing));
+            i = next;
+            continue;
+        }
+        const bool emojiBase = !canEncode(cp) && cp != U'\r' && cp != U'\n' && !asciiAlike(cp) &&
+                               !lookAlike(cp) && !isEmojiExtender(cp) && cp != kZeroWidthJoiner;
+        if (emojiBase || isPictograph(cp) || isEmojiExtender(cp) || cp == kZeroWidthJoiner) {
+            // One emoji sequence: a flag is two regional indicators; any base takes its
+            // extenders and whatever zero-width joiners join to it. The sequence is the
+            // pictograph it starts with, or one '?'.
+            if (isRegionalIndicator(cp) && next < text.size()) {
+                qsizetype u2 = 1;
+                if (isRegionalIndicator(codePointAt(text, next, &u2)))
+                    next += u2;
+            }
+            bool joined = emojiBase || isPictograph(cp);
+            while (next < text.size()) {
+                qsizetype u2 = 1;
+                const char32_t after = codePointAt(text, next, &u2);
+                if (isEmojiExtender(after)) {
+                    next += u2;
+                } else if (after == kZeroWidthJoiner) {
+                    next += u2;
+                    if (joined && next < text.size()) {
+                        qsizetype u3 = 1;
+                        codePointAt(text, next, &u3);
+                        next += u3;
+                    }
+                } else {
+                    break;
+                }
+            }
+            if (isPictograph(cp)) {
+                appendCodePoint(out, cp);
+            } else if (emojiBase) {
+                out.append(u'?');
+            }
+            // A stray extender or joiner after ordinary text is dropped.
+            i = next;
+            continue;
+        }
+        if (const char32_t ascii = asciiAlike(cp)) {
+            appendCodePoint(out, ascii);
+        } else if (cp == U'\r' || cp == U'\n' || canEncode(cp)) {
+            appendCodePoint(out, cp);
+        } else {
+            appendCodePoint(out, lookAlike(cp));
+        }
+        i = next;
     }
     return out;
 }

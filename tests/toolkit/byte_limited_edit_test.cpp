@@ -75,6 +75,21 @@ TEST(ByteLimitedLineEdit, ProgramTextIsNeverCutButFurtherInputIsRefused) {
     EXPECT_FALSE(edit.replaceSelection(QStringLiteral("q")));
 }
 
+TEST(ByteLimitedLineEdit, LongValuesAreNeverCutByTheWidgetsOwnCap) {
+    ByteLimitedLineEdit edit;
+    edit.show();
+    // A stored server or a long list of addresses set by the program stays whole.
+    const QString stored(40000, QLatin1Char('s'));
+    edit.setText(stored);
+    EXPECT_EQ(edit.text().size(), 40000);
+    // Without a byte limit, typing and pasting go on past 32767 characters too.
+    edit.end(false);
+    QTest::keyClicks(&edit, QStringLiteral("ab"));
+    toolkit::clipboard::setText(QString(30000, QLatin1Char('p')));
+    QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(edit.text().size(), 70002);
+}
+
 TEST(ByteLimitedLineEdit, UnmappableInputBecomesCodePageText) {
     ByteLimitedLineEdit edit;
     edit.show();

@@ -1,0 +1,287 @@
+// The real program under a real window manager: Xvfb with openbox, started here, and
+// the program driven with X input (xdotool) as a user would.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRect>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <optional>
+
+#include "app/ini_document.h"
+
+namespace {
+
+// Runs an X client to its end and returns its output.
+QString run(const QString& program, const QStringList& args, const QString& display) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), display);
+    p.setProcessEnvironment(env);
+    p.start(program, args);
+    if (!p.waitForFinished(15000))
+        p.kill();
+    return QString::fromLocal8Bit(p.readAllStandardOutput());
+}
+
+int field(const QString& text, const char* name) {
+    const QRegularExpression re(QStringLiteral("%1:\\s*(-?\\d+)").arg(QLatin1String(name)));
+    const QRegularExpressionMatch m = re.match(text);
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+// One X server with openbox for the whole suite.
+class Display {
+  public:
+    bool start() {
+        for (int n = 77; n < 120; ++n) {
+            if (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)) ||
+                QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)))
+                continue;
+            name = QStringLiteral(":%1").arg(n);
+            xvfb.start(QStringLiteral("Xvfb"),
+                       {name, QStringLiteral("-screen"), QStringLiteral("0"),
+                        QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
+                        QStringLiteral("tcp")});
+            if (!xvfb.waitForStarted(5000))
+                return false;
+            for (int i = 0; i < 100 && !QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n));
+                 ++i)
+                QTest::qWait(50);
+            if (xvfb.state() != QProcess::Running)
+                continue;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("DISPLAY"), name);
+            openbox.setProcessEnvironment(env);
+            openbox.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+            if (!openbox.waitForStarted(5000))
+                return false;
+            // The window manager is up once it has announced itself on the root window.
+            for (int i = 0; i < 200; ++i) {
+                if (run(QStringLiteral("xprop"),
+                        {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")}, name)
+                        .contains(QStringLiteral("window id")))
+                    return true;
+                QTest::qWait(50);
+            }
+            return false;
+        }
+        return false;
+    }
+    ~Display() {
+        openbox.kill();
+        openbox.waitForFinished(3000);
+        xvfb.kill();
+        xvfb.waitForFinished(3000);
+    }
+
+    QString name;
+    QProcess xvfb;
+    QProcess openbox;
+};
+
+Display* display = nullptr;
+
+// A copy of the program directory, so that the settings file beside the program is
+// this test's own.
+class Installed {
+  public:
+    Installed() {
+        const QDir from(QStringLiteral(MIRVANE_PROGRAM_DIR));
+        for (const QString& entry : from.entryList(QDir::Files)) {
+            QFile::copy(from.filePath(entry), dir.filePath(entry));
+            QFile::setPermissions(dir.filePath(entry), QFile(from.filePath(entry)).permissions());
+        }
+    }
+    QString settings() const { return dir.filePath(QStringLiteral("mirvane.ini")); }
+    int stored(const char* key) const {
+        return IniDocument(settings()).readInteger("Window", key, -1);
+    }
+    QTemporaryDir dir;
+};
+
+// The running program and its main window.
+class Running {
+  public:
+    explicit Running(const Installed& installed) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), display->name);
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        process.setProcessEnvironment(env);
+        process.start(installed.dir.filePath(QStringLiteral("mirvane")), {});
+        process.waitForStarted(5000);
+        for (int i = 0; i < 200 && window.isEmpty(); ++i) {
+            window = xdo({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                          QStringLiteral("--name"), QStringLiteral("^Mirvane$")})
+                         .section(QLatin1Char('\n'), 0, 0)
+                         .trimmed();
+            if (window.isEmpty())
+                QTest::qWait(50);
+        }
+        // Framed, and placed as it will stay.
+        std::optional<QRect> last;
+        for (int i = 0; i < 100; ++i) {
+            const std::optional<QRect> now = outer();
+            if (now && last && *now == *last && frame() != QString())
+                break;
+            last = now;
+            QTest::qWait(100);
+        }
+    }
+    ~Running() {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(3000);
+        }
+    }
+
+    QString xdo(const QStringList& args) const {
+        return run(QStringLiteral("xdotool"), args, display->name);
+    }
+    // The window manager's frame around the main window, empty while there is none.
+    QString frame() const {
+        const QString tree =
+            run(QStringLiteral("xwininfo"),
+                {QStringLiteral("-tree"), QStringLiteral("-id"), window}, display->name);
+        const QRegularExpressionMatch root =
+            QRegularExpression(QStringLiteral("Root window id: (0x[0-9a-f]+)")).match(tree);
+        const QRegularExpressionMatch parent =
+            QRegularExpression(QStringLiteral("Parent window id: (0x[0-9a-f]+)")).match(tree);
+        if (!parent.hasMatch() || parent.captured(1) == root.captured(1))
+            return {};
+        return parent.captured(1);
+    }
+    // Outer geometry: the frame's on the screen.
+    std::optional<QRect> outer() const {
+        if (window.isEmpty())
+            return std::nullopt;
+        const QString id = frame().isEmpty() ? window : frame();
+        const QString info =
+            run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), id}, display->name);
+        const int x = field(info, "Absolute upper-left X");
+        const int y = field(info, "Absolute upper-left Y");
+        const int w = field(info, "Width");
+        const int h = field(info, "Height");
+        if (w <= 0 || h <= 0)
+            return std::nullopt;
+        return QRect(x, y, w, h);
+    }
+    // Quits through the File menu's "終了(&Q)", and waits for the program to end.
+    bool quit() {
+        xdo({QStringLiteral("windowactivate"), QStringLiteral("--sync"), window});
+        xdo({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("alt+f")});
+        QTest::qWait(300);
+        xdo({QStringLiteral("key"), QStringLiteral("q")});
+        return process.waitForFinished(10000) && process.exitCode() == 0;
+    }
+    // Drags with the left button from one screen point to another, in steps.
+    void drag(QPoint from, QPoint to) const {
+        xdo({QStringLiteral("mousemove"), QString::number(from.x()), QString::number(from.y())});
+        QTest::qWait(200);
+        xdo({QStringLiteral("mousedown"), QStringLiteral("1")});
+        QTest::qWait(200);
+        for (int step = 1; step <= 5; ++step) {
+            const QPoint p = from + (to - from) * step / 5;
+            xdo({QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y())});
+            QTest::qWait(100);
+        }
+        xdo({QStringLiteral("mouseup"), QStringLiteral("1")});
+        QTest::qWait(500);
+    }
+
+    QProcess process;
+    QString window;
+};
+
+class WindowManager : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        display = new Display;
+        if (!display->start()) {
+            delete display;
+            display = nullptr;
+        }
+    }
+    static void TearDownTestSuite() {
+        delete display;
+        display = nullptr;
+    }
+    void SetUp() override { ASSERT_NE(display, nullptr) << "Xvfb with openbox did not start"; }
+};
+
+}  // namespace
+
+TEST_F(WindowManager, FirstRunOpensAtTheDesignPlaceWithTheFrameAsOuterSize) {
+    Installed installed;
+    Running program(installed);
+    ASSERT_FALSE(program.window.isEmpty());
+    ASSERT_FALSE(program.frame().isEmpty()) << "openbox did not frame the window";
+    EXPECT_EQ(program.outer(), QRect(559, 272, 297, 297));
+    ASSERT_TRUE(program.quit());
+    EXPECT_EQ(installed.stored("Top1"), 272);
+    EXPECT_EQ(installed.stored("Left1"), 559);
+    EXPECT_EQ(installed.stored("Width1"), 297);
+}
+
+TEST_F(WindowManager, TenRunsStoreWhatTheyRead) {
+    Installed installed;
+    QFile file(installed.settings());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[Window]\r\nTop1=100\r\nLeft1=200\r\nWidth1=350\r\n");
+    file.close();
+    for (int run = 0; run < 10; ++run) {
+        Running program(installed);
+        ASSERT_FALSE(program.window.isEmpty()) << run;
+        EXPECT_EQ(program.outer(), QRect(200, 100, 350, 297)) << run;
+        ASSERT_TRUE(program.quit()) << run;
+        ASSERT_EQ(installed.stored("Top1"), 100) << run;
+        ASSERT_EQ(installed.stored("Left1"), 200) << run;
+        ASSERT_EQ(installed.stored("Width1"), 350) << run;
+    }
+}
+
+TEST_F(WindowManager, DraggingTheRightEdgeWidensTheWindowAndIsStored) {
+    Installed installed;
+    Running program(installed);
+    const std::optional<QRect> before = program.outer();
+    ASSERT_TRUE(before.has_value());
+    const int y = before->center().y();
+    program.drag({before->right(), y}, {before->left() + 399, y});
+    EXPECT_EQ(program.outer(), QRect(before->topLeft(), QSize(400, 297)));
+    // The bottom edge does not move: the height stays 297, the window stays put.
+    const std::optional<QRect> wide = program.outer();
+    ASSERT_TRUE(wide.has_value());
+    program.drag({wide->center().x(), wide->bottom()}, {wide->center().x(), wide->bottom() + 60});
+    EXPECT_EQ(program.outer(), wide);
+    ASSERT_TRUE(program.quit());
+    EXPECT_EQ(installed.stored("Width1"), 400);
+    EXPECT_EQ(installed.stored("Top1"), before->top());
+}
+
+TEST_F(WindowManager, DragsAndTheMiddleButtonInTheComposer) {
+    QProcess probe;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), display->name);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    probe.setProcessEnvironment(env);
+    probe.start(QStringLiteral(X11_INPUT_PROBE), {});
+    ASSERT_TRUE(probe.waitForFinished(60000));
+    const QString out = QString::fromUtf8(probe.readAllStandardOutput());
+    const auto value = [&](const char* name) {
+        const QRegularExpression re(QStringLiteral("^%1: (.*)$").arg(QLatin1String(name)),
+                                    QRegularExpression::MultilineOption);
+        return re.match(out).captured(1);
+    };
+    ASSERT_EQ(value("done"), QStringLiteral("yes")) << out.toStdString();
+    // The word moved, and one undo gives back the text as it was before the drag.
+    EXPECT_NE(value("moved"), QStringLiteral("one two three"));
+    EXPECT_EQ(value("moved").size(), QStringLiteral("one two three").size());
+    EXPECT_EQ(value("undone"), QStringLiteral("one two three"));
+    // Cut to fit, the drop became a copy: the body keeps all forty.
+    EXPECT_EQ(value("subject"), QString(30, QLatin1Char('m')));
+    EXPECT_EQ(value("body after drag"), QString(40, QLatin1Char('m')));
+    EXPECT_EQ(value("after middle click"), QString());
+}
