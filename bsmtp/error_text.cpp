@@ -153,6 +153,10 @@ QByteArray sendError(const SendOutcome& o, QByteArrayView host, QByteArrayView a
         return jp(u"送信後に応答がなく、届いたかどうか分かりません");
     }
     if (o.code == CURLE_OPERATION_TIMEDOUT) {
+        // After 354 the last reply is the server's go-ahead: what stalled is the upload.
+        if (o.dataAccepted) {
+            return jp(u"送信中に接続が止まりました(未送信)");
+        }
         if (!o.greeted) {
             return jp(u"SMTPサーバーが応答しません(タイムアウト)");
         }

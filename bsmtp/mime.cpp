@@ -1,6 +1,7 @@
 #include "bsmtp/mime.h"
 
 #include "bsmtp/cp932_text.h"
+#include "bsmtp/media_type.h"
 
 #include <QRandomGenerator>
 #include <QTimeZone>
@@ -96,14 +97,22 @@ bool isAttrChar(unsigned char c) {
 
 // The file name as RFC 2231 parameter(s), each on a folded line of its own.
 QByteArray rfc2231FileName(QByteArrayView cp932Name) {
-    QList<QByteArray> pieces;  // percent-encoded characters, never split
-    for (qsizetype pos = 0; pos < cp932Name.size(); ++pos) {
-        const auto c = static_cast<unsigned char>(cp932Name[pos]);
-        if (isAttrChar(c)) {
-            pieces.append(QByteArray(1, static_cast<char>(c)));
-        } else {
-            pieces.append("%" + QByteArray::number(c, 16).toUpper().rightJustified(2, '0'));
+    // One piece per character, so that no section ends between a lead and a trail byte:
+    // many readers decode each section by itself.
+    QList<QByteArray> pieces;
+    for (qsizetype pos = 0; pos < cp932Name.size();) {
+        const qsizetype length = charLengthAt(cp932Name, pos);
+        QByteArray piece;
+        for (qsizetype i = pos; i < pos + length; ++i) {
+            const auto c = static_cast<unsigned char>(cp932Name[i]);
+            if (isAttrChar(c)) {
+                piece += static_cast<char>(c);
+            } else {
+                piece += "%" + QByteArray::number(c, 16).toUpper().rightJustified(2, '0');
+            }
         }
+        pieces.append(piece);
+        pos += length;
     }
     QByteArray value = pieces.join();
     const QByteArray single = " filename*=Shift_JIS''" + value;
@@ -260,14 +269,7 @@ QByteArray rfc5322Date(const QDateTime& when) {
 }
 
 QByteArray contentTypeFor(QByteArrayView fileName) {
-    const qsizetype dot = fileName.lastIndexOf('.');
-    if (dot >= 0) {
-        const QByteArray ext = fileName.sliced(dot + 1).toByteArray().toLower();
-        if (ext == "jpg" || ext == "jpeg") {
-            return "image/jpeg";
-        }
-    }
-    return "application/octet-stream";
+    return mediaTypeFor(fileName, systemMediaTypes());
 }
 
 MessageFrame composeMessage(const MailText& mail, QByteArrayView attachmentName,

@@ -68,7 +68,7 @@ MessageFrame composeMessage(const MailText& mail, QByteArrayView attachmentName,
 // "Tue, 05 Mar 2024 12:34:56 +0900": English names whatever the locale.
 QByteArray rfc5322Date(const QDateTime& when);
 
-// "image/jpeg" for .jpg and .jpeg (any case), else "application/octet-stream".
+// The attachment's media type by its extension, from the system's table (see media_type.h).
 QByteArray contentTypeFor(QByteArrayView fileName);
 
 }  // namespace bsmtp

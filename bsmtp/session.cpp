@@ -2,8 +2,10 @@
 
 #include <QtGlobal>
 
+#include <poll.h>
 #include <sys/socket.h>
 #include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <mutex>
 
@@ -14,7 +16,26 @@ namespace {
 struct Transfer {
     const SendRequest* request;
     SendOutcome outcome;
+    curl_socket_t socket = CURL_SOCKET_BAD;
 };
+
+// Once the mail is taken, QUIT is a courtesy: its reply is waited for a few seconds at most,
+// then the connection is cut, so that a server which never answers it does not hold the
+// caller for a whole response timeout.
+void boundQuitReply(const Transfer& t) {
+    if (t.socket == CURL_SOCKET_BAD) {
+        return;
+    }
+    pollfd p{t.socket, POLLIN, 0};
+    const long ms = t.request->timeouts.quitSeconds * 1000;
+    int ready;
+    do {
+        ready = ::poll(&p, 1, static_cast<int>(ms));
+    } while (ready < 0 && errno == EINTR);
+    if (ready <= 0) {
+        ::shutdown(t.socket, SHUT_RDWR);
+    }
+}
 
 // The stage a command line starts; QUIT leaves the stage as it was. libcurl writes its
 // commands in capitals, which the base64 lines of an AUTH exchange never equal.
@@ -56,7 +77,11 @@ int onDebug(CURL*, curl_infotype type, char* data, size_t size, void* user) {
     SendOutcome& o = t->outcome;
     const QByteArrayView line(data, static_cast<qsizetype>(size));
     if (type == CURLINFO_HEADER_OUT) {
+        const bool wasQuit = o.quitSent;
         o.stage = stageOfCommand(line, o.stage, o.quitSent);
+        if (o.quitSent && !wasQuit) {
+            boundQuitReply(*t);
+        }
     } else if (type == CURLINFO_HEADER_IN && !o.quitSent) {
         o.greeted = true;
         QByteArrayView text = line;
@@ -76,6 +101,11 @@ int onDebug(CURL*, curl_infotype type, char* data, size_t size, void* user) {
         }
     }
     return 0;
+}
+
+int onSocket(void* user, curl_socket_t socket, curlsocktype) {
+    static_cast<Transfer*>(user)->socket = socket;
+    return CURL_SOCKOPT_OK;
 }
 
 size_t onRead(char* buffer, size_t size, size_t count, void* user) {
@@ -107,6 +137,7 @@ Timeouts timeoutsFromEnvironment() {
     t.connectMs = std::max(100L, std::lround(t.connectMs * scale));
     t.responseSeconds = seconds(t.responseSeconds);
     t.lowSpeedSeconds = seconds(t.lowSpeedSeconds);
+    t.quitSeconds = seconds(t.quitSeconds);
     return t;
 }
 
@@ -159,6 +190,12 @@ SendOutcome sendMail(const SendRequest& request) {
     curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE,
                      static_cast<curl_off_t>(request.source->totalSize()));
 
+    // The connection ends within the transfer, QUIT included, where the debug callback
+    // sees it; a cached connection would be closed later by a handle of libcurl's own.
+    curl_easy_setopt(curl, CURLOPT_FORBID_REUSE, 1L);
+    curl_easy_setopt(curl, CURLOPT_SOCKOPTFUNCTION, onSocket);
+    curl_easy_setopt(curl, CURLOPT_SOCKOPTDATA, &transfer);
+
     curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, onDebug);
     curl_easy_setopt(curl, CURLOPT_DEBUGDATA, &transfer);
     curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
@@ -168,17 +205,6 @@ SendOutcome sendMail(const SendRequest& request) {
     o.messageSent = o.dataAccepted && request.source->finished();
     curl_easy_getinfo(curl, CURLINFO_OS_ERRNO, &o.osErrno);
 
-    // After a failure libcurl keeps the connection and, on cleanup, sends QUIT and waits the
-    // whole response timeout once more for a server that is already not answering. Nothing
-    // useful can come of that wait, so the connection is cut first.
-    if (o.code != CURLE_OK) {
-        curl_socket_t socket = CURL_SOCKET_BAD;
-        if (curl_easy_getinfo(curl, CURLINFO_ACTIVESOCKET, &socket) == CURLE_OK &&
-            socket != CURL_SOCKET_BAD) {
-            ::shutdown(socket, SHUT_RDWR);
-        }
-    }
-    // After success the cleanup's QUIT waits at most one response timeout.
     curl_easy_cleanup(curl);
     curl_slist_free_all(recipients);
     return o;

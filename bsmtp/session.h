@@ -13,6 +13,7 @@ struct Timeouts {
     long connectMs = 30000;
     long responseSeconds = 60;  // each server reply
     long lowSpeedSeconds = 60;  // under one byte a second for this long ends the transfer
+    long quitSeconds = 3;       // the reply to QUIT, once the mail has been taken
 };
 
 // The timeouts, shrunk by MIRVANE_SMTP_TIMEOUT_SCALE when it holds a number between 0 and 1

@@ -11,6 +11,7 @@ packages=(
   fonts-ipafont-gothic fonts-ipafont-mincho
   python3 python3-fonttools fonts-symbola unicode-data fonts-unifont
   python3-aiosmtpd openssl curl
+  media-types
   xvfb xauth openbox xdotool x11-utils qt6-base-private-dev
   clang libclang-rt-14-dev
 )

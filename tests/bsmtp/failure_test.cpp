@@ -3,6 +3,7 @@
 
 #include "smtp_fixture.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QStringDecoder>
 
@@ -83,6 +84,30 @@ TEST_F(FailureTest, StallAfterDataTellsThatDeliveryIsUncertain) {
     const QByteArray path = makeFile("a.jpg", QByteArray(100000, 'x'));
     expectFailure(sendMail(server.hostPort(), kTo, kFrom, "s", "b", path),
                   u"送信後に応答がなく、届いたかどうか分かりません"_s);
+}
+
+TEST_F(FailureTest, ServerThatIgnoresQuitAfterTakingTheMailCostsOnlyAFewSeconds) {
+    // With the real timeouts: the reply to QUIT was once waited for a whole minute.
+    qunsetenv("MIRVANE_SMTP_TIMEOUT_SCALE");
+    StallServer server(StallServer::Mode::IgnoreQuit);
+    QElapsedTimer clock;
+    clock.start();
+    const SendResult sent = sendMail(server.hostPort(), kTo, kFrom, "s", "b");
+    const qint64 elapsed = clock.elapsed();
+    EXPECT_EQ(sent.result, 1) << sent.errorText().toStdString();
+    EXPECT_EQ(server.deliveredCount(), 1);
+    EXPECT_TRUE(server.wireLog().contains("\r\nQUIT\r\n"));
+    EXPECT_LT(elapsed, 20000);
+}
+
+TEST_F(FailureTest, StallInTheMiddleOfTheDataSaysTheUploadStopped) {
+    StallServer server(StallServer::Mode::StallAfter354);
+    // More than the socket buffers hold, so that the upload itself comes to a stop.
+    const QByteArray path = makeFile("big.jpg", QByteArray(12 << 20, 'x'));
+    const SendResult r = sendMail(server.hostPort(), kTo, kFrom, "s", "b", path);
+    expectFailure(r, u"送信中に接続が止まりました"_s);
+    EXPECT_FALSE(r.errorText().contains(u"354"_s)) << r.errorText().toStdString();
+    EXPECT_EQ(server.deliveredCount(), 0);
 }
 
 TEST_F(FailureTest, RefusedRecipientShowsTheServersReply) {

@@ -4,6 +4,7 @@
 #include "bsmtp/attachment.h"
 #include "bsmtp/cp932_text.h"
 #include "bsmtp/error_text.h"
+#include "bsmtp/media_type.h"
 #include "bsmtp/message_source.h"
 #include "bsmtp/mime.h"
 #include "bsmtp/netrc.h"
@@ -113,11 +114,44 @@ TEST(Rfc5322Date, EnglishNamesAndSignedOffset) {
     EXPECT_EQ(rfc5322Date(newfoundland), "Sun, 31 Dec 2023 23:59:00 -0330");
 }
 
-TEST(ContentType, JpegByExtensionAnyCase) {
+TEST(ContentType, SystemTableFirstThenTheHandsetTypes) {
+    // Debian's /etc/mime.types (media-types) has png and pdf but no 3gp.
+    const MediaTypes& system = systemMediaTypes();
+    ASSERT_FALSE(system.isEmpty()) << "/etc/mime.types is missing";
     EXPECT_EQ(contentTypeFor("a.jpg"), "image/jpeg");
     EXPECT_EQ(contentTypeFor("a.b.JPEG"), "image/jpeg");
-    EXPECT_EQ(contentTypeFor("a.png"), "application/octet-stream");
+    EXPECT_EQ(contentTypeFor("a.PNG"), "image/png");
+    EXPECT_EQ(contentTypeFor("a.pdf"), "application/pdf");
+    EXPECT_EQ(contentTypeFor("movie.3gp"), "video/3gpp");
+    EXPECT_EQ(contentTypeFor("ring.amr"), "audio/amr");  // "audio/AMR" in the table
     EXPECT_EQ(contentTypeFor("jpg"), "application/octet-stream");
+    EXPECT_EQ(contentTypeFor("a."), "application/octet-stream");
+
+    // Without a system table the handset types still get theirs.
+    const MediaTypes none;
+    EXPECT_EQ(mediaTypeFor("a.png", none), "image/png");
+    EXPECT_EQ(mediaTypeFor("a.GIF", none), "image/gif");
+    EXPECT_EQ(mediaTypeFor("a.3gp", none), "video/3gpp");
+    EXPECT_EQ(mediaTypeFor("a.mp4", none), "video/mp4");
+    EXPECT_EQ(mediaTypeFor("a.pdf", none), "application/octet-stream");
+}
+
+TEST(ContentType, MimeTypesFileSyntax) {
+    const MediaTypes table = parseMimeTypes(
+        "# comment image/x-no no\n"
+        "image/png png  PNG # trailing comment\n"
+        "\timage/x-other\tpng other\r\n"
+        "video/3gpp\n"
+        "bad type x\n"
+        "text/html\" htm\n"
+        "Video/MP4 mp4");
+    EXPECT_EQ(mediaTypeFor("a.png", table), "image/png");  // first line wins
+    EXPECT_EQ(mediaTypeFor("a.other", table), "image/x-other");
+    EXPECT_EQ(mediaTypeFor("a.mp4", table), "video/mp4");
+    EXPECT_EQ(mediaTypeFor("a.no", table), "application/octet-stream");
+    EXPECT_EQ(mediaTypeFor("a.x", table), "application/octet-stream");
+    EXPECT_EQ(mediaTypeFor("a.htm", table), "application/octet-stream");
+    EXPECT_EQ(table.size(), 3);  // png, other, mp4
 }
 
 TEST(ServerSetting, FormsAndPorts) {

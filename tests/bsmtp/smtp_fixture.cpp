@@ -79,6 +79,39 @@ const Certificates& Certificates::get() {
     return certs;
 }
 
+namespace {
+
+// Starts one of the test servers and returns the port it printed, or 0.
+int startServer(QProcess& process, const QString& spool, const QStringList& args) {
+    process.setStandardErrorFile(spool + "/server.err");
+    process.start(kPython, args);
+    QByteArray line;
+    while (!line.contains('\n') && process.waitForReadyRead(20000)) {
+        line += process.readAllStandardOutput();
+    }
+    if (!line.startsWith("PORT ")) {
+        QFile err(spool + "/server.err");
+        err.open(QIODevice::ReadOnly);
+        ADD_FAILURE() << "test server did not start: " << err.readAll().toStdString();
+        return 0;
+    }
+    return line.mid(5).trimmed().toInt();
+}
+
+void stop(QProcess& process) {
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished(5000);
+    }
+}
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+}  // namespace
+
 SmtpServer::SmtpServer(const QStringList& args, ServerCert cert) {
     QStringList all{kScripts + "/smtp_server.py", "--spool", spool_.path()};
     if (cert != ServerCert::None) {
@@ -88,26 +121,11 @@ SmtpServer::SmtpServer(const QStringList& args, ServerCert cert) {
             << (trusted ? c.trustedKey : c.otherKey);
     }
     all << args;
-    process_.setStandardErrorFile(spool_.path() + "/server.err");
-    process_.start(kPython, all);
-    QByteArray line;
-    while (!line.contains('\n') && process_.waitForReadyRead(20000)) {
-        line += process_.readAllStandardOutput();
-    }
-    if (!line.startsWith("PORT ")) {
-        QFile err(spool_.path() + "/server.err");
-        err.open(QIODevice::ReadOnly);
-        ADD_FAILURE() << "SMTP server did not start: " << err.readAll().toStdString();
-        return;
-    }
-    port_ = line.mid(5).trimmed().toInt();
+    port_ = startServer(process_, spool_.path(), all);
 }
 
 SmtpServer::~SmtpServer() {
-    if (process_.state() != QProcess::NotRunning) {
-        process_.kill();
-        process_.waitForFinished(5000);
-    }
+    stop(process_);
 }
 
 QByteArray SmtpServer::hostPort() const {
@@ -137,8 +155,29 @@ QJsonObject SmtpServer::envelope(int n) const {
 }
 
 QByteArray SmtpServer::wireLog() const {
-    QFile f(spool_.path() + "/wire.log");
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return readFile(spool_.path() + "/wire.log");
+}
+
+StallServer::StallServer(Mode mode) {
+    port_ = startServer(process_, spool_.path(),
+                        {kScripts + "/stall_server.py", "--spool", spool_.path(), "--mode",
+                         mode == Mode::IgnoreQuit ? "quit" : "data"});
+}
+
+StallServer::~StallServer() {
+    stop(process_);
+}
+
+QByteArray StallServer::hostPort() const {
+    return "127.0.0.1:" + QByteArray::number(port_);
+}
+
+int StallServer::deliveredCount() const {
+    return static_cast<int>(readFile(spool_.path() + "/delivered").size());
+}
+
+QByteArray StallServer::wireLog() const {
+    return readFile(spool_.path() + "/wire.log");
 }
 
 SilentListener::SilentListener() {

@@ -52,6 +52,23 @@ class SmtpServer {
     int port_ = 0;
 };
 
+// A plain server of our own that misbehaves at one point (stall_server.py's modes).
+class StallServer {
+  public:
+    enum class Mode { IgnoreQuit, StallAfter354 };
+    explicit StallServer(Mode mode);
+    ~StallServer();
+
+    QByteArray hostPort() const;
+    int deliveredCount() const;  // messages answered with 250
+    QByteArray wireLog() const;
+
+  private:
+    QTemporaryDir spool_;
+    QProcess process_;
+    int port_ = 0;
+};
+
 // Listens on a free port and never accepts: a server that never greets, and a witness of
 // whether a connection was attempted at all.
 class SilentListener {
