@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6svg6
   libgtest-dev libgmock-dev libbenchmark-dev
-  libcurl4-openssl-dev libjpeg-dev
+  libcurl4-openssl-dev libjpeg-dev libicu-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
   python3 python3-fonttools fonts-symbola unicode-data fonts-unifont
   python3-aiosmtpd openssl curl

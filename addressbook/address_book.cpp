@@ -1,0 +1,108 @@
+#include "addressbook/address_book.h"
+
+#include <QFileInfo>
+
+#include "app/ini_document.h"
+#include "app/settings_file.h"
+#include "toolkit/file_error.h"
+
+namespace {
+
+constexpr char kKey = 0x0B;
+const QByteArray kSection = "Address";
+
+QByteArray numbered(const char* key, qsizetype i) {
+    return QByteArray(key) + QByteArray::number(i);
+}
+
+bool isLeadByte(unsigned char b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+}  // namespace
+
+QByteArray ScrambleValue(QByteArrayView value) {
+    QByteArray out(value.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        out[i] = static_cast<char>(value[i] ^ kKey);
+    }
+    return out;
+}
+
+namespace address_book {
+
+QString path() {
+    return settings_file::programFile(QStringLiteral("address.ini"));
+}
+
+TAddressBook read(const IniDocument& doc) {
+    TAddressBook book;
+    for (qsizetype i = 0;; ++i) {
+        const QByteArray nameKey = numbered("Name", i);
+        if (!doc.valueExists(kSection, nameKey)) {
+            break;
+        }
+        book.append({ScrambleValue(doc.readString(kSection, nameKey)),
+                     ScrambleValue(doc.readString(kSection, numbered("Kana", i))),
+                     ScrambleValue(doc.readString(kSection, numbered("Address", i)))});
+    }
+    return book;
+}
+
+void write(IniDocument& doc, const TAddressBook& book) {
+    doc.eraseSection(kSection);
+    for (qsizetype i = 0; i < book.size(); ++i) {
+        const TAddressEntry& e = book[i];
+        doc.writeString(kSection, numbered("Name", i), ScrambleValue(e.name));
+        doc.writeString(kSection, numbered("Kana", i), ScrambleValue(e.reading));
+        doc.writeString(kSection, numbered("Address", i), ScrambleValue(e.address));
+    }
+}
+
+TAddressBook load(const QString& filePath) {
+    const QFileInfo info(filePath);
+    if (info.exists() && !info.isFile()) {
+        throw FileError(FileError::Kind::Open, filePath, QStringLiteral("not a regular file"));
+    }
+    return read(IniDocument(filePath));
+}
+
+void save(const QString& filePath, const TAddressBook& book) {
+    const QFileInfo info(filePath);
+    if (info.exists() && !info.isFile()) {
+        throw FileError(FileError::Kind::Open, filePath, QStringLiteral("not a regular file"));
+    }
+    IniDocument doc(filePath);
+    write(doc, book);
+    doc.writeBack();
+}
+
+QByteArray storable(QByteArrayView value) {
+    QByteArray out;
+    out.reserve(value.size());
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const auto b = static_cast<unsigned char>(value[i]);
+        if (isLeadByte(b) && i + 1 < value.size()) {
+            out.append(value.sliced(i, 2));
+            ++i;
+        } else if (b >= 0x20) {
+            out.append(char(b));
+        }
+    }
+    // A trail byte is never below 0x40, so only single-byte "+" can stand at the ends.
+    qsizetype begin = 0;
+    qsizetype end = out.size();
+    while (begin < end && out[begin] == '+') {
+        ++begin;
+    }
+    while (end > begin && out[end - 1] == '+') {
+        --end;
+    }
+    return out.sliced(begin, end - begin);
+}
+
+TAddressEntry storable(const TAddressEntry& entry) {
+    return {storable(entry.name), storable(entry.reading), storable(entry.address)};
+}
+
+}  // namespace address_book
