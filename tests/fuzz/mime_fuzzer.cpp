@@ -149,6 +149,14 @@ QByteArray parameter(const QByteArray& headerValue, QByteArrayView name) {
     return {};
 }
 
+// Whether `length` bytes of `text` are whole characters.
+bool endsOnBoundary(const QByteArray& text, qsizetype length) {
+    qsizetype pos = 0;
+    while (pos < length && pos < text.size())
+        pos += (isLead(static_cast<unsigned char>(text[pos])) && pos + 1 < text.size()) ? 2 : 1;
+    return pos == length;
+}
+
 // Encoded words, each at most 75 characters and whole characters of `original` (each word
 // decodes on its own), joined back.
 QByteArray decodeWords(const QByteArray& text, QByteArrayView charset, const QByteArray& original,
@@ -167,19 +175,14 @@ QByteArray decodeWords(const QByteArray& text, QByteArrayView charset, const QBy
         const std::optional<QByteArray> cp932 = fromCharset(bytes, charset);
         FUZZ_CHECK(cp932.has_value(), "word", word, "decoded", bytes);
         joined += *cp932;
-        // The word ends on a character boundary of the original.
-        qsizetype pos = 0;
-        while (pos < joined.size() && pos < original.size())
-            pos += (isLead(static_cast<unsigned char>(original[pos])) && pos + 1 < original.size())
-                       ? 2
-                       : 1;
-        FUZZ_CHECK(pos == joined.size(), "word", word, "original", original);
+        FUZZ_CHECK(endsOnBoundary(original, joined.size()), "word", word, "original", original);
     }
     return joined;
 }
 
 // The RFC 2231 file name: one parameter filename*=, or numbered sections filename*N*=.
-QByteArray decodeRfc2231(const QByteArray& disposition, const QByteArray& message) {
+QByteArray decodeRfc2231(const QByteArray& disposition, const QByteArray& original,
+                         const QByteArray& message) {
     QList<QByteArray> sections;
     for (const QByteArray& piece : disposition.split(';')) {
         const QByteArray p = piece.trimmed();
@@ -217,6 +220,7 @@ QByteArray decodeRfc2231(const QByteArray& disposition, const QByteArray& messag
             name += static_cast<char>(v);
             i += 2;
         }
+        FUZZ_CHECK(endsOnBoundary(original, name.size()), "section", s, "original", original);
     }
     return name;
 }
@@ -331,8 +335,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const QByteArray quoted = parameter(fileType, "name");
         FUZZ_CHECK(decodeWords(quoted, "Shift_JIS", name, message) == name, "name", name, "message",
                    message);
-        FUZZ_CHECK(decodeRfc2231(headerValue(fileHeaders, "content-disposition"), message) == name,
-                   "name", name, "message", message);
+        FUZZ_CHECK(
+            decodeRfc2231(headerValue(fileHeaders, "content-disposition"), name, message) == name,
+            "name", name, "message", message);
         FUZZ_CHECK(headerValue(fileHeaders, "content-transfer-encoding") == "base64", "message",
                    message);
         FUZZ_CHECK(strictBase64(QByteArray(filePart.sliced(fileHeadEnd + 4)).replace("\r\n", ""),
