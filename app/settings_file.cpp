@@ -12,10 +12,6 @@ QString& testDirectory() {
     return dir;
 }
 
-QByteArray phraseKey(int i) {
-    return "AttachSubject(Items[" + QByteArray::number(i) + "])";
-}
-
 }  // namespace
 
 void setProgramDirectoryForTests(const QString& dir) {
@@ -58,23 +54,21 @@ IniDocument open() {
     return IniDocument(path());
 }
 
+QByteArray subjectPhraseKey(qsizetype i) {
+    return "AttachSubject(Items[" + QByteArray::number(i) + "])";
+}
+
 std::optional<QList<QByteArray>> readSubjectPhrases(const IniDocument& doc) {
-    if (!doc.sectionExists("Subject"))
-        return std::nullopt;
     QList<QByteArray> phrases;
-    for (int i = 0;; ++i) {
-        const QByteArray key = phraseKey(i);
-        if (!doc.valueExists("Subject", key))
-            break;
-        phrases.append(doc.readString("Subject", key));
-    }
+    if (!forEachSubjectPhrase(doc, [&](QByteArray phrase) { phrases.append(std::move(phrase)); }))
+        return std::nullopt;
     return phrases;
 }
 
 void writeSubjectPhrases(IniDocument& doc, const QList<QByteArray>& phrases) {
     doc.eraseSection("Subject");
-    for (int i = 0; i < phrases.size(); ++i)
-        doc.writeString("Subject", phraseKey(i), phrases[i]);
+    for (qsizetype i = 0; i < phrases.size(); ++i)
+        doc.writeString("Subject", subjectPhraseKey(i), phrases[i]);
 }
 
 }  // namespace settings_file

@@ -45,9 +45,25 @@ void modify(F&& change) {
     doc.writeBack();
 }
 
-// The subject phrases of section "Subject": nullopt when the section is missing or
-// empty (the built-in list stands); otherwise the phrases up to the first gap in
-// the numbering.
+// The key of subject phrase `i`: "AttachSubject(Items[" i "])".
+QByteArray subjectPhraseKey(qsizetype i);
+
+// Passes each subject phrase of section "Subject" to `take`, in order, up to the first
+// gap in the numbering. Returns false, passing nothing, when the section is missing or
+// empty (the built-in list stands). Each phrase costs one lookup.
+template <class F>
+bool forEachSubjectPhrase(const IniDocument& doc, F&& take) {
+    if (!doc.sectionExists("Subject"))
+        return false;
+    for (qsizetype i = 0;; ++i) {
+        const QByteArray key = subjectPhraseKey(i);
+        if (!doc.valueExists("Subject", key))
+            return true;
+        take(doc.readString("Subject", key));
+    }
+}
+
+// The subject phrases as a list: nullopt when the built-in list stands.
 std::optional<QList<QByteArray>> readSubjectPhrases(const IniDocument& doc);
 // Replaces section "Subject" by `phrases`; an empty list leaves no section.
 void writeSubjectPhrases(IniDocument& doc, const QList<QByteArray>& phrases);

@@ -115,6 +115,34 @@ QLabel* fieldLabel(QWidget* parent, const char* name, const QString& text, QWidg
     return l;
 }
 
+// A text field keeps the bytes it was filled from, with the text it then showed: a
+// value the user did not edit goes back byte for byte, also when it is no valid code
+// page 932 (a UTF-8 signature, an unassigned pair, a lead byte cut off at the end).
+const char kStoredBytes[] = "mirvaneStoredBytes";
+const char kStoredText[] = "mirvaneStoredText";
+
+void keepStored(QObject* field, const QByteArray& bytes, const QString& shown) {
+    field->setProperty(kStoredBytes, bytes);
+    field->setProperty(kStoredText, shown);
+}
+
+QByteArray storedOr(const QObject* field, const QString& current) {
+    const QVariant shown = field->property(kStoredText);
+    if (shown.isValid() && shown.toString() == current) {
+        return field->property(kStoredBytes).toByteArray();
+    }
+    return cp932::encode(current);
+}
+
+// A phrase row other than plain ASCII keeps the bytes it was read from: they go back
+// as they were, and the close need not encode thousands of rows. Rows are never
+// edited, only added and deleted.
+constexpr int kPhraseBytesRole = Qt::UserRole + 1;
+
+bool plainAscii(QByteArrayView bytes) {
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
+}
+
 }  // namespace
 
 TForm2::TForm2(Forms& forms) : SecondaryWindow(forms, 2) {
@@ -345,9 +373,15 @@ void TForm2::FormCreate() {
     toolkit::guarded(this, [&] {
         const IniDocument doc = settings_file::open();
         readPlacement(doc);
-        LabeledEdit1->setText(cp932::decode(doc.readString(kSetting, "SMTP")));
-        LabeledEdit2->setText(cp932::decode(doc.readString(kSetting, "From")));
-        Memo1->setText(cp932::decode(doc.readMultiLine(kSetting, "Signature")));
+        const QByteArray smtp = doc.readString(kSetting, "SMTP");
+        LabeledEdit1->setText(cp932::decode(smtp));
+        keepStored(LabeledEdit1, smtp, LabeledEdit1->text());
+        const QByteArray from = doc.readString(kSetting, "From");
+        LabeledEdit2->setText(cp932::decode(from));
+        keepStored(LabeledEdit2, from, LabeledEdit2->text());
+        const QByteArray signature = doc.readMultiLine(kSetting, "Signature");
+        Memo1->setText(cp932::decode(signature));
+        keepStored(Memo1, signature, Memo1->text());
         CheckBox1->setChecked(doc.readBool(kSetting, "Signature(Automatic)", false));
         CheckBox2->setChecked(doc.readBool(kSetting, "MakeLogFile", true));
         CheckBox3->setChecked(doc.readBool(kSetting, "AutomaticalClear", true));
@@ -358,11 +392,24 @@ void TForm2::FormCreate() {
         const int limit = doc.readInteger(kSetting, "BiteLimit", 0);
         setByteLimitChoice(limit < 0 ? -1 : limit >= 1 ? 1 : 0);
 
-        const QList<QByteArray> phrases =
-            settings_file::readSubjectPhrases(doc).value_or(live_settings::builtInSubjectPhrases());
+        QStringList rows;
+        QList<std::pair<int, QByteArray>> kept;
+        const auto take = [&](const QByteArray& phrase) {
+            rows.append(cp932::decode(phrase));
+            if (!plainAscii(phrase)) {
+                kept.append({int(rows.size() - 1), phrase});
+            }
+        };
+        if (!settings_file::forEachSubjectPhrase(doc, take)) {
+            for (const QByteArray& phrase : live_settings::builtInSubjectPhrases()) {
+                take(phrase);
+            }
+        }
+        // One insertion for the whole list: row by row costs a model update each.
         ListBox1->clear();
-        for (const QByteArray& phrase : phrases) {
-            ListBox1->addItem(cp932::decode(phrase));
+        ListBox1->addItems(rows);
+        for (const auto& [row, bytes] : kept) {
+            ListBox1->item(row)->setData(kPhraseBytesRole, bytes);
         }
     });
 }
@@ -407,15 +454,15 @@ void TForm2::keyPressEvent(QKeyEvent* event) {
 }
 
 QByteArray TForm2::smtpServer() const {
-    return cp932::encode(LabeledEdit1->text());
+    return storedOr(LabeledEdit1, LabeledEdit1->text());
 }
 
 QByteArray TForm2::senderAddress() const {
-    return cp932::encode(LabeledEdit2->text());
+    return storedOr(LabeledEdit2, LabeledEdit2->text());
 }
 
 QByteArray TForm2::signature() const {
-    return cp932::encode(Memo1->text());
+    return storedOr(Memo1, Memo1->text());
 }
 
 bool TForm2::automaticSignature() const {
@@ -446,7 +493,9 @@ QList<QByteArray> TForm2::subjectPhrases() const {
     QList<QByteArray> phrases;
     phrases.reserve(ListBox1->count());
     for (int i = 0; i < ListBox1->count(); ++i) {
-        phrases.append(cp932::encode(ListBox1->item(i)->text()));
+        const QListWidgetItem* row = ListBox1->item(i);
+        const QVariant stored = row->data(kPhraseBytesRole);
+        phrases.append(stored.isValid() ? stored.toByteArray() : cp932::encode(row->text()));
     }
     return phrases;
 }

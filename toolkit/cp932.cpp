@@ -110,9 +110,47 @@ QByteArray encode(QStringView text) {
     return encoder.encode(safe);
 }
 
+namespace {
+
+bool isLeadByte(unsigned char b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+bool isTrailByte(unsigned char b) {
+    return b >= 0x40 && b <= 0xFC && b != 0x7F;
+}
+
+// True when the last byte is a lead byte that no trail byte follows.
+bool endsInLoneLeadByte(QByteArrayView bytes) {
+    qsizetype i = 0;
+    const qsizetype n = bytes.size();
+    while (i < n) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (isLeadByte(b)) {
+            if (i + 1 == n)
+                return true;
+            i += isTrailByte(static_cast<unsigned char>(bytes[i + 1])) ? 2 : 1;
+        } else {
+            ++i;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
 QString decode(QByteArrayView bytes) {
-    QStringDecoder decoder(kEncoding, QStringConverter::Flag::Stateless);
-    return decoder.decode(bytes);
+    // Opening the converter costs more than decoding a short value; the program reads
+    // thousands of them at start-up.
+    thread_local QStringDecoder decoder(kEncoding, QStringConverter::Flag::Stateless);
+    // The converter drops a lead byte at the very end without a trace; the user must
+    // see that something is there.
+    const bool loneLead = endsInLoneLeadByte(bytes);
+    QString text = decoder.decode(loneLead ? bytes.first(bytes.size() - 1) : bytes);
+    decoder.resetState();
+    if (loneLead)
+        text.append(QChar::ReplacementCharacter);
+    return text;
 }
 
 namespace {
