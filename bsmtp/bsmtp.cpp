@@ -1,6 +1,8 @@
 #include "bsmtp/bsmtp.h"
 
+#include "bsmtp/address_list.h"
 #include "bsmtp/attachment.h"
+#include "bsmtp/cp932_text.h"
 #include "bsmtp/error_text.h"
 #include "bsmtp/message_source.h"
 #include "bsmtp/mime.h"
@@ -11,6 +13,7 @@
 #include <QByteArray>
 
 #include <optional>
+#include <utility>
 
 namespace bsmtp {
 namespace {
@@ -22,56 +25,65 @@ QByteArrayView arg(const char* text) {
     return text != nullptr ? QByteArrayView(text) : QByteArrayView();
 }
 
-// Controls (CR and LF above all: libcurl would send them as commands of their own) and
-// 8-bit bytes have no place in an address.
-bool isSafeAddress(QByteArrayView address) {
-    for (char c : address) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u >= 0x7F) {
-            return false;
+// One address field read as an address list and checked; the error text when it is refused.
+std::optional<QByteArray> readAddresses(QByteArrayView field, bool sender, QList<Mailbox>& out) {
+    const QByteArrayView text = trimBlanks(field);
+    const AddressList list = parseAddressList(text);
+    if (!list.ok) {
+        for (char c : text) {
+            const auto u = static_cast<unsigned char>(c);
+            if ((u < 0x20 && c != '\t') || u == 0x7F) {
+                return inputError(sender ? InputProblem::BadFrom : InputProblem::BadTo);
+            }
         }
+        return addressError(sender, list.badPart);
     }
-    return true;
-}
-
-// The address without one pair of enclosing angle brackets.
-QByteArray bareAddress(QByteArrayView address) {
-    if (address.size() >= 2 && address.front() == '<' && address.back() == '>') {
-        address = address.sliced(1, address.size() - 2);
+    if (list.mailboxes.isEmpty()) {
+        return inputError(sender ? InputProblem::EmptyFrom : InputProblem::EmptyTo);
     }
-    return address.toByteArray();
-}
-
-std::optional<QByteArray> checkAddress(QByteArrayView address, InputProblem empty, InputProblem bad,
-                                       InputProblem tooLong) {
-    if (address.isEmpty()) {
-        return inputError(empty);
+    if (sender && list.mailboxes.size() > 1) {
+        return addressError(true, text);
     }
-    if (!isSafeAddress(address)) {
-        return inputError(bad);
-    }
-    if (address.size() > kMaxAddress) {
-        return inputError(tooLong);
+    for (const Mailbox& m : list.mailboxes) {
+        if (m.address.size() > kMaxAddress) {
+            return inputError(sender ? InputProblem::LongFrom : InputProblem::LongTo);
+        }
+        // The same address twice would be delivered twice.
+        bool seen = false;
+        for (const Mailbox& earlier : out) {
+            seen = seen || earlier.address == m.address;
+        }
+        if (!seen) {
+            out.append(m);
+        }
     }
     return std::nullopt;
 }
 
 QByteArray send(QByteArrayView serverArg, QByteArrayView toArg, QByteArrayView fromArg,
                 QByteArrayView subject, QByteArrayView body, QByteArrayView attachmentPath) {
-    // Everything is checked before a connection is made.
+    // Everything is checked before a connection is made, the encoding first: bytes that are
+    // not code page 932 would reach readers as words they cannot decode.
+    const std::pair<QByteArrayView, TextArgument> texts[] = {
+        {serverArg, TextArgument::Server}, {toArg, TextArgument::To},
+        {fromArg, TextArgument::From},     {subject, TextArgument::Subject},
+        {body, TextArgument::Body},        {attachmentPath, TextArgument::Attachment}};
+    for (const auto& [text, which] : texts) {
+        if (!decodeCp932(text)) {
+            return encodingError(which);
+        }
+    }
     // The server setting admits host name characters only, so no line break gets through.
     const ServerAddress server = parseServer(serverArg);
     if (server.problem != ServerAddress::Problem::None) {
         return serverError(server);
     }
-    const QByteArrayView to = trimBlanks(toArg);
-    const QByteArrayView from = trimBlanks(fromArg);
-    if (auto e =
-            checkAddress(to, InputProblem::EmptyTo, InputProblem::BadTo, InputProblem::LongTo)) {
+    QList<Mailbox> recipients;
+    if (auto e = readAddresses(toArg, false, recipients)) {
         return *e;
     }
-    if (auto e = checkAddress(from, InputProblem::EmptyFrom, InputProblem::BadFrom,
-                              InputProblem::LongFrom)) {
+    QList<Mailbox> sender;
+    if (auto e = readAddresses(fromArg, true, sender)) {
         return *e;
     }
     if (subject.contains('\r') || subject.contains('\n')) {
@@ -92,19 +104,21 @@ QByteArray send(QByteArrayView serverArg, QByteArrayView toArg, QByteArrayView f
     }
 
     MailText mail;
-    mail.from = from.toByteArray();
-    mail.to = to.toByteArray();
+    mail.from = trimBlanks(fromArg).toByteArray();
+    mail.to = trimBlanks(toArg).toByteArray();
     mail.subject = subject.toByteArray();
     mail.body = body.toByteArray();
-    MessageSource source(composeMessage(mail, attachment.name, freshIds(from)),
+    MessageSource source(composeMessage(mail, attachment.name, freshIds(sender.front().address)),
                          attachment.file.fd(), attachment.size);
 
     SendRequest request;
     request.url = server.url;
     request.implicitTls = server.implicitTls;
     request.credentials = netrc.found ? &netrc.credentials : nullptr;
-    request.mailFrom = "<" + bareAddress(from) + ">";
-    request.rcptTo = "<" + bareAddress(to) + ">";
+    request.mailFrom = "<" + sender.front().address + ">";
+    for (const Mailbox& m : recipients) {
+        request.rcptTo.append("<" + m.address + ">");
+    }
     request.source = &source;
     request.timeouts = timeoutsFromEnvironment();
     const SendOutcome outcome = sendMail(request);

@@ -43,17 +43,43 @@ QByteArray inputError(InputProblem problem) {
         case InputProblem::EmptyFrom:
             return jp(u"差出人のアドレスが設定されていません");
         case InputProblem::BadTo:
-            return jp(u"宛先に使えない文字(改行や全角文字など)があります");
+            return jp(u"宛先に使えない文字(改行など)があります");
         case InputProblem::BadFrom:
-            return jp(u"差出人のアドレスに使えない文字(改行や全角文字など)があります");
+            return jp(u"差出人のアドレスに使えない文字(改行など)があります");
         case InputProblem::LongTo:
             return jp(u"宛先が長すぎます");
         case InputProblem::LongFrom:
             return jp(u"差出人のアドレスが長すぎます");
         case InputProblem::BadSubject:
             return jp(u"件名に改行は使えません");
+        case InputProblem::BadAttachmentPath:
+            return attachmentError(Attachment::Problem::BadName, {});
     }
     return {};
+}
+
+QByteArray encodingError(TextArgument which) {
+    switch (which) {
+        case TextArgument::Server:
+            return jp(u"SMTPサーバーの指定にシフトJISとして正しくない文字があります");
+        case TextArgument::To:
+            return jp(u"宛先にシフトJISとして正しくない文字があります");
+        case TextArgument::From:
+            return jp(u"差出人のアドレスにシフトJISとして正しくない文字があります");
+        case TextArgument::Subject:
+            return jp(u"件名にシフトJISとして正しくない文字があります");
+        case TextArgument::Body:
+            return jp(u"本文にシフトJISとして正しくない文字があります");
+        case TextArgument::Attachment:
+            return inputError(InputProblem::BadAttachmentPath);
+    }
+    return {};
+}
+
+QByteArray addressError(bool sender, QByteArrayView part) {
+    return fitError((sender ? jp(u"差出人のアドレスが正しくありません: ")
+                            : jp(u"宛先のアドレスが正しくありません: ")) +
+                    part.toByteArray());
 }
 
 QByteArray serverError(const ServerAddress& server) {
@@ -97,6 +123,8 @@ QByteArray netrcError(NetrcLookup::Problem problem) {
         case NetrcLookup::Problem::NotRegular:
         case NetrcLookup::Problem::Unreadable:
             return jp(u"~/.netrc を読めません");
+        case NetrcLookup::Problem::Syntax:
+            return jp(u"~/.netrc の書き方が正しくありません(閉じていない引用符)");
     }
     return {};
 }

@@ -30,14 +30,21 @@ QByteArray printable(QByteArrayView text);
 enum class InputProblem {
     EmptyTo,
     EmptyFrom,
-    BadTo,  // control characters, line breaks or non-ASCII
+    BadTo,  // control characters or line breaks
     BadFrom,
     LongTo,
     LongFrom,
     BadSubject,  // line breaks would start new header lines
+    BadAttachmentPath,
 };
 
 QByteArray inputError(InputProblem problem);
+
+enum class TextArgument { Server, To, From, Subject, Body, Attachment };
+// The argument holds bytes that are not code page 932.
+QByteArray encodingError(TextArgument which);
+// An address field that cannot be read as addresses; `part` is the element at fault.
+QByteArray addressError(bool sender, QByteArrayView part);
 QByteArray serverError(const ServerAddress& server);
 QByteArray attachmentError(Attachment::Problem problem, QByteArrayView name);
 QByteArray netrcError(NetrcLookup::Problem problem);

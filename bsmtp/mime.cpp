@@ -1,5 +1,6 @@
 #include "bsmtp/mime.h"
 
+#include "bsmtp/address_list.h"
 #include "bsmtp/cp932_text.h"
 #include "bsmtp/media_type.h"
 
@@ -189,7 +190,92 @@ QByteArray subjectHeader(QByteArrayView subject, Charset charset) {
     return kName.toByteArray() + words.join("\r\n ") + "\r\n";
 }
 
+bool isAtextOrSpace(char c) {
+    return c == ' ' || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+           QByteArrayView("!#$%&'*+-/=?^_`{|}~").indexOf(c) >= 0;
+}
+
+bool isPlainAscii(QByteArrayView text) {
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7F) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// An ASCII display name as a phrase: as it is when it is atoms and spaces, else quoted.
+QByteArray asciiPhrase(QByteArrayView name) {
+    bool plain = !name.startsWith(' ') && !name.endsWith(' ') && !name.contains("  ");
+    for (char c : name) {
+        plain = plain && isAtextOrSpace(c);
+    }
+    if (plain) {
+        return name.toByteArray();
+    }
+    QByteArray out = "\"";
+    for (char c : name) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+        }
+        out += c;
+    }
+    return out + '"';
+}
+
+// The field value when it cannot be read as addresses (never the case for a mail the
+// library sends, which checks first): printable ASCII only, so it stays one header line.
+QByteArray printableField(QByteArrayView text) {
+    QByteArray out;
+    for (char c : text.first(std::min<qsizetype>(text.size(), kMaxTextLine - 10))) {
+        const auto u = static_cast<unsigned char>(c);
+        out += (u >= 0x20 && u < 0x7F) ? c : '?';
+    }
+    return out;
+}
+
+QList<Mailbox> mailboxesOf(QByteArrayView field) {
+    return parseAddressList(field).mailboxes;
+}
+
+QByteArray addressField(QByteArrayView fieldStart, QByteArrayView field, Charset charset) {
+    const AddressList list = parseAddressList(field);
+    if (!list.ok || list.mailboxes.isEmpty()) {
+        return fieldStart.toByteArray() + printableField(field) + "\r\n";
+    }
+    return addressHeader(fieldStart, list.mailboxes, charset);
+}
+
 }  // namespace
+
+QByteArray addressHeader(QByteArrayView fieldStart, const QList<Mailbox>& mailboxes,
+                         Charset charset) {
+    QByteArray out = fieldStart.toByteArray();
+    for (qsizetype i = 0; i < mailboxes.size(); ++i) {
+        const Mailbox& m = mailboxes[i];
+        const QByteArray angle = "<" + m.address + ">";
+        if (i > 0) {
+            out += ",\r\n ";
+        }
+        const qsizetype lineStart = i == 0 ? fieldStart.size() : 1;
+        if (m.displayName.isEmpty()) {
+            out += m.address;
+            continue;
+        }
+        if (isPlainAscii(m.displayName) && m.displayName.size() < 200) {
+            out += asciiPhrase(m.displayName) + " " + angle;
+            continue;
+        }
+        const QList<QByteArray> words =
+            encodedWords(m.displayName, charset, static_cast<int>(kMaxLine - lineStart),
+                         static_cast<int>(kMaxLine - 1));
+        const QByteArray lastLine = words.size() == 1 ? words.back() : " " + words.back();
+        out += words.join("\r\n ");
+        const qsizetype lastLength = (words.size() == 1 ? lineStart : 0) + lastLine.size();
+        out += lastLength + 1 + angle.size() <= kMaxLine ? " " + angle : "\r\n " + angle;
+    }
+    return out + "\r\n";
+}
 
 const char* charsetName(Charset charset) {
     return charset == Charset::Iso2022Jp ? "ISO-2022-JP" : "Shift_JIS";
@@ -274,13 +360,20 @@ QByteArray contentTypeFor(QByteArrayView fileName) {
 
 MessageFrame composeMessage(const MailText& mail, QByteArrayView attachmentName,
                             const MessageIds& ids) {
-    const Charset charset = chooseCharset(mail.subject, mail.body);
+    Charset charset = chooseCharset(mail.subject, mail.body);
+    for (const QByteArrayView field : {QByteArrayView(mail.from), QByteArrayView(mail.to)}) {
+        for (const Mailbox& m : mailboxesOf(field)) {
+            if (!fitsIso2022Jp(m.displayName)) {
+                charset = Charset::ShiftJis;
+            }
+        }
+    }
     const EncodedBody body = encodeBody(mail.body, charset);
 
     QByteArray head;
     head += "Date: " + rfc5322Date(ids.date) + "\r\n";
-    head += "From: " + mail.from + "\r\n";
-    head += "To: " + mail.to + "\r\n";
+    head += addressField("From: ", mail.from, charset);
+    head += addressField("To: ", mail.to, charset);
     head += subjectHeader(mail.subject, charset);
     head += "Message-ID: " + ids.messageId + "\r\n";
     head += "MIME-Version: 1.0\r\n";

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "bsmtp/address_list.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QDateTime>
@@ -34,8 +36,8 @@ class Base64Lines {
 };
 
 struct MailText {
-    QByteArray from;     // sender address, ASCII
-    QByteArray to;       // recipient address, ASCII
+    QByteArray from;     // the sender field as given: an address list (address_list.h)
+    QByteArray to;       // the recipient field as given, likewise
     QByteArray subject;  // code page 932, no CR or LF
     QByteArray body;     // code page 932, any line ends
 };
@@ -43,6 +45,11 @@ struct MailText {
 // The charset both subject and body are sent in: ISO-2022-JP when all of their characters
 // fit it (what handsets read best), else Shift_JIS with the bytes as they are.
 Charset chooseCharset(QByteArrayView subject, QByteArrayView body);
+
+// "To: " or "From: " and the mailboxes, folded one to a line; display names outside ASCII as
+// encoded words in `charset`.
+QByteArray addressHeader(QByteArrayView fieldStart, const QList<Mailbox>& mailboxes,
+                         Charset charset);
 
 // The message split around the attachment's base64: `head` runs up to the first line of the
 // attachment's content, `tail` closes the message. Without an attachment `head` is the whole

@@ -14,122 +14,161 @@ namespace bsmtp {
 namespace {
 
 constexpr qint64 kMaxNetrcSize = 1 << 20;
+// libcurl reads the file with fgets into a buffer of this size: a longer line goes on as
+// the next one.
+constexpr qsizetype kLineBuffer = 4096;
 
 bool isSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
 
-class Tokenizer {
-  public:
-    explicit Tokenizer(QByteArrayView text) : text_(text) {}
+bool sameWord(QByteArrayView a, const char* keyword) {
+    return a.compare(QByteArrayView(keyword), Qt::CaseInsensitive) == 0;
+}
 
-    bool next(QByteArray& token) {
-        while (pos_ < text_.size() && isSpace(text_[pos_])) {
-            ++pos_;
-        }
-        if (pos_ >= text_.size()) {
-            return false;
-        }
-        token.clear();
-        if (text_[pos_] == '"') {
-            ++pos_;
-            while (pos_ < text_.size() && text_[pos_] != '"') {
-                char c = text_[pos_++];
-                if (c == '\\' && pos_ < text_.size()) {
-                    c = text_[pos_++];
-                    c = c == 'n' ? '\n' : c == 'r' ? '\r' : c == 't' ? '\t' : c;
-                }
-                token += c;
-            }
-            ++pos_;  // the closing quote
-            return true;
-        }
-        while (pos_ < text_.size() && !isSpace(text_[pos_])) {
-            token += text_[pos_++];
-        }
-        return true;
+// The lines as libcurl's reader gets them: each up to and including its LF, at most
+// kLineBuffer - 1 bytes, and ending at a zero byte.
+QList<QByteArrayView> lines(QByteArrayView text) {
+    QList<QByteArrayView> out;
+    qsizetype pos = 0;
+    while (pos < text.size()) {
+        qsizetype end = text.indexOf('\n', pos);
+        end = end < 0 ? text.size() : end + 1;
+        end = std::min(end, pos + kLineBuffer - 1);
+        QByteArrayView line = text.sliced(pos, end - pos);
+        const qsizetype zero = line.indexOf('\0');
+        out.append(zero >= 0 ? line.first(zero) : line);
+        pos = end;
     }
-
-    // A macro definition runs to the next empty line.
-    void skipMacro() {
-        const qsizetype end = text_.indexOf("\n\n", pos_);
-        pos_ = end < 0 ? text_.size() : end + 2;
-    }
-
-  private:
-    QByteArrayView text_;
-    qsizetype pos_ = 0;
-};
+    return out;
+}
 
 }  // namespace
 
+// The state machine of libcurl 7.88's netrc reader, so that a file means to this library
+// what it means to curl: comments from a '#' that starts a token to the end of the line,
+// keywords in any case, CR LF as LF, a macro ending at an empty line, the first entry (machine
+// or default) that gives both login and password winning.
 NetrcLookup findCredentials(QByteArrayView netrcText, QByteArrayView host) {
+    enum class State { Nothing, HostFound, HostValid, MacroDefinition };
     NetrcLookup out;
-    const QByteArray wanted = host.toByteArray().toLower();
-    Tokenizer tokens(netrcText);
-    QByteArray token;
+    State state = State::Nothing;
+    bool hostMatched = false;
+    bool haveLogin = false;
+    bool havePassword = false;
+    bool expectLogin = false;
+    bool expectPassword = false;
+    bool done = false;
 
-    struct Entry {
-        bool active = false;
-        bool isDefault = false;
-        bool hasLogin = false;
-        Credentials credentials;
-    };
-    Entry current;
-    Entry defaultEntry;
-    bool matched = false;
-
-    auto finish = [&]() {
-        if (!current.active || !current.hasLogin) {
-            return;
+    for (const QByteArrayView line : lines(netrcText)) {
+        if (done) {
+            break;
         }
-        if (current.isDefault) {
-            if (!defaultEntry.active) {
-                defaultEntry = current;
+        if (state == State::MacroDefinition) {
+            if (line.isEmpty() || (line.front() != '\n' && line.front() != '\r')) {
+                continue;
             }
-        } else if (!matched) {
-            matched = true;
-            out.credentials = current.credentials;
+            state = State::Nothing;
         }
-    };
-
-    while (tokens.next(token)) {
-        if (token == "machine") {
-            finish();
-            current = Entry{};
-            QByteArray name;
-            if (!tokens.next(name)) {
+        qsizetype pos = 0;
+        while (pos < line.size()) {
+            if (haveLogin && havePassword && !out.credentials.login.isEmpty() &&
+                !out.credentials.password.isEmpty()) {
+                done = true;
                 break;
             }
-            current.active = name.toLower() == wanted;
-        } else if (token == "default") {
-            finish();
-            current = Entry{};
-            current.active = true;
-            current.isDefault = true;
-        } else if (token == "login" || token == "password" || token == "account") {
-            QByteArray value;
-            if (!tokens.next(value)) {
-                break;
+            while (pos < line.size() && isSpace(line[pos])) {
+                ++pos;
             }
-            if (token == "login") {
-                current.credentials.login = value;
-                current.hasLogin = true;
-            } else if (token == "password") {
-                current.credentials.password = value;
+            if (pos >= line.size() || line[pos] == '#') {
+                break;  // the end of the line, or a comment to its end
             }
-        } else if (token == "macdef") {
-            finish();
-            current = Entry{};
-            tokens.skipMacro();
+            QByteArray token;
+            if (line[pos] == '"') {
+                bool escape = false;
+                bool closed = false;
+                ++pos;
+                while (pos < line.size()) {
+                    char c = line[pos++];
+                    if (!escape) {
+                        if (c == '\\') {
+                            escape = true;
+                            continue;
+                        }
+                        if (c == '"') {
+                            closed = true;
+                            break;
+                        }
+                    } else {
+                        escape = false;
+                        c = c == 'n' ? '\n' : c == 'r' ? '\r' : c == 't' ? '\t' : c;
+                    }
+                    token += c;
+                }
+                if (escape || !closed) {
+                    // curl refuses the whole transfer then.
+                    NetrcLookup bad;
+                    bad.problem = NetrcLookup::Problem::Syntax;
+                    return bad;
+                }
+                ++pos;  // curl steps over the character after the closing quote
+            } else {
+                const qsizetype start = pos;
+                while (pos < line.size() && !isSpace(line[pos])) {
+                    ++pos;
+                }
+                token = line.sliced(start, pos - start).toByteArray();
+                ++pos;
+            }
+
+            switch (state) {
+                case State::Nothing:
+                    if (sameWord(token, "macdef")) {
+                        state = State::MacroDefinition;
+                    } else if (sameWord(token, "machine")) {
+                        state = State::HostFound;
+                    } else if (sameWord(token, "default")) {
+                        state = State::HostValid;
+                        hostMatched = true;
+                    }
+                    break;
+                case State::MacroDefinition:
+                    break;
+                case State::HostFound:
+                    if (QByteArrayView(token).compare(host, Qt::CaseInsensitive) == 0) {
+                        state = State::HostValid;
+                        hostMatched = true;
+                    } else {
+                        state = State::Nothing;
+                    }
+                    break;
+                case State::HostValid:
+                    if (expectLogin) {
+                        out.credentials.login = token;
+                        haveLogin = true;
+                        expectLogin = false;
+                    } else if (expectPassword) {
+                        out.credentials.password = token;
+                        havePassword = true;
+                        expectPassword = false;
+                    } else if (sameWord(token, "login")) {
+                        expectLogin = true;
+                    } else if (sameWord(token, "password")) {
+                        expectPassword = true;
+                    } else if (sameWord(token, "machine")) {
+                        state = State::HostFound;
+                    } else if (sameWord(token, "default")) {
+                        state = State::HostValid;
+                        hostMatched = true;
+                    }
+                    break;
+            }
         }
     }
-    finish();
-    if (matched) {
-        out.found = true;
-    } else if (defaultEntry.active) {
-        out.found = true;
-        out.credentials = defaultEntry.credentials;
+    // libcurl authenticates only with a user name.
+    out.found = hostMatched && haveLogin;
+    if (!out.found) {
+        out.credentials = {};
     }
     return out;
 }

@@ -20,6 +20,7 @@ struct NetrcLookup {
         NotOwner,       // belongs to another user
         NotRegular,
         Unreadable,
+        Syntax,  // a quoted token without its closing quote: curl refuses such a file
     };
 
     Problem problem = Problem::None;
@@ -27,9 +28,10 @@ struct NetrcLookup {
     Credentials credentials;
 };
 
-// Entries in netrc syntax: "machine NAME login USER password PASS", "default ...",
-// "account" and "macdef" skipped; tokens may be double-quoted with backslash escapes. The
-// machine entry for `host` (compared without case) wins over "default".
+// Entries in netrc syntax, read exactly as libcurl 7.88 reads them: "machine NAME login USER
+// password PASS", "default ...", "macdef NAME" up to an empty line, '#' comments; tokens may
+// be double-quoted with backslash escapes. The first entry for `host` (compared without
+// case) or "default" supplies the credentials.
 NetrcLookup findCredentials(QByteArrayView netrcText, QByteArrayView host);
 
 // Reads `path` (a missing file means no credentials) and looks `host` up. The file is

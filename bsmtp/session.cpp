@@ -149,7 +149,10 @@ SendOutcome sendMail(const SendRequest& request) {
         transfer.outcome.code = CURLE_OUT_OF_MEMORY;
         return transfer.outcome;
     }
-    curl_slist* recipients = curl_slist_append(nullptr, request.rcptTo.constData());
+    curl_slist* recipients = nullptr;
+    for (const QByteArray& rcpt : request.rcptTo) {
+        recipients = curl_slist_append(recipients, rcpt.constData());
+    }
     const QByteArray caBundle = qgetenv("CURL_CA_BUNDLE");
 
     curl_easy_setopt(curl, CURLOPT_URL, request.url.constData());

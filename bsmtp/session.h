@@ -5,6 +5,7 @@
 
 #include <curl/curl.h>
 #include <QByteArray>
+#include <QList>
 
 // One SMTP submission through libcurl.
 namespace bsmtp {
@@ -25,7 +26,7 @@ struct SendRequest {
     bool implicitTls = false;
     const Credentials* credentials = nullptr;  // none: STARTTLS only when offered
     QByteArray mailFrom;
-    QByteArray rcptTo;
+    QList<QByteArray> rcptTo;  // one "<address>" for each recipient
     MessageSource* source = nullptr;
     Timeouts timeouts;
 };

@@ -153,9 +153,71 @@ TEST_F(FailureTest, LineBreaksInHeaderFieldsAreRefusedWithoutConnecting) {
     expectFailure(sendMail(server + "\r\nHELO x", kTo, kFrom, "s", "b"),
                   u"SMTPサーバーの指定が正しくありません"_s);
     expectFailure(sendMail(server, sjis(u"全角＠example.com"_s), kFrom, "s", "b"),
-                  u"宛先に使えない文字"_s);
+                  u"宛先のアドレスが正しくありません: 全角＠example.com"_s);
     expectFailure(sendMail(server, "", kFrom, "s", "b"), u"宛先が入力されていません"_s);
     expectFailure(sendMail(server, kTo, "", "s", "b"), u"差出人のアドレスが設定されていません"_s);
+    EXPECT_FALSE(listener.connectionAttempted());
+}
+
+TEST_F(FailureTest, AddressesThatCannotBeReadAreRefusedBeforeConnecting) {
+    SilentListener listener;
+    const QByteArray server = listener.hostPort();
+    const QString bad = u"宛先のアドレスが正しくありません: "_s;
+    struct Case {
+        QString to;
+        QString part;  // what the message names
+    };
+    const Case cases[] = {
+        {"Taro <taro@example.jp", "Taro <taro@example.jp"},
+        {"a@example.jp, Taro taro@example.jp", "Taro taro@example.jp"},
+        {"ok@example.jp; <b@example.jp> extra", "<b@example.jp> extra"},
+        {"\"Yamada, Hanako <h@example.jp>", "\"Yamada, Hanako <h@example.jp>"},
+        {"a@example.jp (unclosed", "a@example.jp (unclosed"},
+        {"@example.jp", "@example.jp"},
+        {"taro@", "taro@"},
+        {"a..b@example.jp", "a..b@example.jp"},
+        {"taro", "taro"},
+        {u"山田 太郎"_s, u"山田 太郎"_s},
+        {u"太郎 <たろう@example.jp>"_s, u"太郎 <たろう@example.jp>"_s},
+        {"Undisclosed: a@example.jp", "Undisclosed: a@example.jp"},
+    };
+    for (const Case& c : cases) {
+        const SendResult r = sendMail(server, sjis(c.to), kFrom, "s", "b");
+        expectFailure(r, bad + c.part);
+    }
+    // A long element is cut to fit the message, never inside a character.
+    const SendResult longPart =
+        sendMail(server, sjis(QString(u"宛先"_s).repeated(40) + " <x"), kFrom, "s", "b");
+    expectFailure(longPart, bad + u"宛先宛先"_s);
+    EXPECT_GE(longPart.error.size(), 79);
+
+    expectFailure(sendMail(server, " ; , ", kFrom, "s", "b"), u"宛先が入力されていません"_s);
+    expectFailure(sendMail(server, kTo, "a@example.jp, b@example.jp", "s", "b"),
+                  u"差出人のアドレスが正しくありません: a@example.jp, b@example.jp"_s);
+    expectFailure(sendMail(server, kTo, "Me <me@example.jp", "s", "b"),
+                  u"差出人のアドレスが正しくありません: Me <me@example.jp"_s);
+    EXPECT_FALSE(listener.connectionAttempted());
+}
+
+TEST_F(FailureTest, BytesThatAreNotCodePage932AreRefusedBeforeConnecting) {
+    SilentListener listener;
+    const QByteArray server = listener.hostPort();
+    // A lead byte with nothing after it, an unassigned pair, a byte no character starts with.
+    for (const QByteArray& bad :
+         {QByteArray("abc\x81"), QByteArray("\x81\xad"), QByteArray("x\x80y")}) {
+        expectFailure(sendMail(server + bad, kTo, kFrom, "s", "b"),
+                      u"SMTPサーバーの指定にシフトJISとして正しくない文字があります"_s);
+        expectFailure(sendMail(server, "Taro" + bad + " <to@example.jp>", kFrom, "s", "b"),
+                      u"宛先にシフトJISとして正しくない文字があります"_s);
+        expectFailure(sendMail(server, kTo, bad + " <me@example.jp>", "s", "b"),
+                      u"差出人のアドレスにシフトJISとして正しくない文字があります"_s);
+        expectFailure(sendMail(server, kTo, kFrom, bad, "b"),
+                      u"件名にシフトJISとして正しくない文字があります"_s);
+        expectFailure(sendMail(server, kTo, kFrom, "s", "body " + bad),
+                      u"本文にシフトJISとして正しくない文字があります"_s);
+        expectFailure(sendMail(server, kTo, kFrom, "s", "b", "/tmp/" + bad),
+                      u"添付ファイルのパスに使えない文字があります"_s);
+    }
     EXPECT_FALSE(listener.connectionAttempted());
 }
 

@@ -8,6 +8,7 @@ test can compare them byte for byte with what it sent.
 import email
 import email.header
 import email.policy
+import email.utils
 import json
 import sys
 
@@ -43,6 +44,11 @@ def decode_words(value):
         out += to_cp932(raw, charset)
         charsets.append(charset)
     return out, charsets
+
+
+def compat_addresses(msg, name):
+    return [[decode_words(display)[0].hex(), addr]
+            for display, addr in email.utils.getaddresses(msg.get_all(name, []))]
 
 
 def describe_part(part):
@@ -111,6 +117,9 @@ def main():
         "bare_cr": raw.replace(b"\r\n", b"").count(b"\r"),
         "raw_hex": raw.hex() if len(raw) < 65536 else None,
         "modern": modern_view(raw),
+        # compat32's reading: getaddresses, then the display names' encoded words.
+        "to_compat": compat_addresses(msg, "To"),
+        "from_compat": compat_addresses(msg, "From"),
     }
     for part in msg.walk():
         result["defects"] += [type(d).__name__ for d in part.defects]

@@ -200,11 +200,11 @@ TEST(ServerSetting, IpAddressesOnlyWhenWhole) {
 
 TEST(Netrc, MachineEntryWinsOverDefault) {
     const QByteArray text =
-        "default login anyone password any\n"
         "machine other.example login o password p\n"
         "macdef init\nmachine mail.example.jp login trap password trap\n\n"
         "machine MAIL.example.jp\n  login \"me too\" password \"pa\\\"ss word\"\n"
-        "machine mail.example.jp login second password second\n";
+        "machine mail.example.jp login second password second\n"
+        "default login anyone password any\n";
     const NetrcLookup mine = findCredentials(text, "mail.example.jp");
     ASSERT_TRUE(mine.found);
     EXPECT_EQ(mine.credentials.login, "me too");

@@ -43,6 +43,8 @@ class Handler:
                        "rcpt_tos": envelope.rcpt_tos,
                        "login": session.auth_data.login.decode()
                        if session.authenticated else None,
+                       "password": session.auth_data.password.decode()
+                       if session.authenticated else None,
                        "tls": server.transport.get_extra_info("ssl_object")
                        is not None}, f)
         return "250 2.0.0 Ok: queued"
@@ -54,7 +56,8 @@ class Authenticator:
         self.password = password.encode()
 
     def __call__(self, server, session, envelope, mechanism, auth_data):
-        ok = (auth_data.login == self.login and auth_data.password == self.password)
+        ok = (self.login is None
+              or (auth_data.login == self.login and auth_data.password == self.password))
         return AuthResult(success=ok, handled=False, auth_data=auth_data)
 
 
@@ -74,7 +77,7 @@ def main():
     p.add_argument("--key")
     p.add_argument("--implicit-tls", action="store_true")
     p.add_argument("--no-starttls", action="store_true")
-    p.add_argument("--auth", help="LOGIN:PASSWORD")
+    p.add_argument("--auth", help="LOGIN:PASSWORD, or ANY to take any credentials")
     p.add_argument("--auth-required", action="store_true")
     p.add_argument("--auth-in-clear", action="store_true",
                    help="offer AUTH without TLS")
@@ -94,7 +97,10 @@ def main():
     kwargs = dict(data_size_limit=args.size_limit, timeout=60)
     if args.auth:
         login, _, password = args.auth.partition(":")
-        kwargs["authenticator"] = Authenticator(login, password)
+        authenticator = Authenticator(login, password)
+        if args.auth == "ANY":
+            authenticator.login = None
+        kwargs["authenticator"] = authenticator
         kwargs["auth_require_tls"] = not args.auth_in_clear
         kwargs["auth_required"] = args.auth_required
     elif args.auth_required:
