@@ -25,8 +25,11 @@ Application::Application() {
     forms_.form5 = new TForm5(forms_);
     forms_.form6 = new TForm6(forms_);
     forms_.form7 = new TForm7(forms_);
-    QObject::connect(forms_.form1, &TForm1::closed, qApp, &QCoreApplication::quit,
-                     Qt::QueuedConnection);
+    // exit(), not quit(): quit() would close the other windows first and so run their
+    // close checks, which the end of the program must not do.
+    QObject::connect(
+        forms_.form1, &TForm1::closed, qApp, [] { QCoreApplication::exit(0); },
+        Qt::QueuedConnection);
 }
 
 Application::~Application() {

@@ -1,9 +1,9 @@
 #include "composer/composer_window.h"
 
 #include <QAction>
-#include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QSessionManager>
 #include <QToolButton>
 #include <QUrl>
 
@@ -19,6 +20,7 @@
 #include "addressbook/address_entry_dialogs.h"
 #include "app/settings_file.h"
 #include "app/window_placement.h"
+#include "composer/draft.h"
 #include "composer/file_drop_filter.h"
 #include "composer/main_layout.h"
 #include "composer/pictograph_palette.h"
@@ -103,6 +105,9 @@ TForm1::TForm1(Forms& forms) : QMainWindow(nullptr), forms_(forms) {
         applySizeConstraints();
         lastGoodSize_ = QSize(outerWidth_, main_layout::kHeight) - extra;
     });
+    // Logging off or shutting down asks the close request's questions first.
+    connect(qGuiApp, &QGuiApplication::commitDataRequest, this,
+            [this](QSessionManager& manager) { sessionEndQuery(manager); });
 }
 
 void TForm1::createControls() {
@@ -292,6 +297,9 @@ void TForm1::createMenus() {
     connect(L1, &QAction::triggered, this, [this] { L1Click(); });
     connect(N3, &QAction::triggered, this, [this] { N3Click(); });
     connect(Exit1, &QAction::triggered, this, [this] { Exit1Click(); });
+    connect(N4, &QAction::triggered, this, [this] { N4Click(); });
+    connect(P1, &QAction::triggered, this, [this] { P1Click(); });
+    connect(O1, &QAction::triggered, this, [this] { O1Click(); });
     connect(S1, &QAction::triggered, this, [this] { SpeedButton181Click(); });
     connect(N5, &QAction::triggered, this, [this] { N5Click(); });
     connect(D1, &QAction::triggered, this, [this] { D1Click(); });
@@ -395,28 +403,6 @@ void TForm1::showEvent(QShowEvent* event) {
     }
 }
 
-void TForm1::closeEvent(QCloseEvent* event) {
-    if (FormCloseQuery()) {
-        event->accept();
-        emit closed();
-    } else {
-        event->ignore();
-    }
-}
-
-bool TForm1::FormCloseQuery() {
-    bool canClose = true;
-    // A placement that cannot be stored is reported; it does not keep the program open.
-    toolkit::guarded(this, [&] {
-        settings_file::modify([&](IniDocument& doc) {
-            doc.writeInteger("Window", "Top1", pos().y());
-            doc.writeInteger("Window", "Left1", pos().x());
-            doc.writeInteger("Window", "Width1", window_placement::outerWidth(this));
-        });
-    });
-    return canClose;
-}
-
 void TForm1::setBodyLimit(int bytes) {
     Memo1->setByteLimit(bytes);
 }
@@ -472,7 +458,7 @@ void TForm1::N1Click() {
     P1->setEnabled(!isBlank());
     toolkit::guarded(this, [&] {
         const IniDocument doc = settings_file::open();
-        O1->setEnabled(doc.sectionExists("Preservation"));
+        O1->setEnabled(draft::exists(doc));
     });
 }
 

@@ -4,6 +4,8 @@
 
 #include "app/forms.h"
 
+class IniDocument;
+
 class QAction;
 class QFrame;
 class QLabel;
@@ -12,6 +14,7 @@ class QPushButton;
 class QAbstractButton;
 class PictographPalette;
 class QToolButton;
+class QSessionManager;
 
 namespace toolkit {
 class ByteLimitedLineEdit;
@@ -87,8 +90,15 @@ class TForm1 : public QMainWindow {
     // Handlers.
     void FormCreate();
     void FormResize();
-    // Returns whether the window may close.
+    // Returns whether the window may close. Writes the placement, then offers to keep
+    // a mail that is not blank as the draft.
     bool FormCloseQuery();
+    // The desktop session is ending: the close request, refusing the end on "キャンセル".
+    void sessionEndQuery(QSessionManager& manager);
+    // Save draft, new mail, open draft.
+    void P1Click();
+    void N4Click();
+    void O1Click();
     void N1Click();
     void Edit1Click();
     void Edit2Change();
@@ -134,6 +144,9 @@ class TForm1 : public QMainWindow {
   private:
     void createControls();
     void createMenus();
+    // The draft's save without its settings-file access (the caller opens the file).
+    void saveDraft(IniDocument& doc);
+    void writePlacement(IniDocument& doc) const;
     void applySizeConstraints();
     void setCounterText(const QString& text);
     // The counter from `left`, right-aligned against the unit label.
@@ -147,4 +160,6 @@ class TForm1 : public QMainWindow {
     QSize lastGoodSize_;
     // The outer width last accepted; kept when the frame appears at the first show.
     int outerWidth_ = 0;
+    // The session's end was agreed to: the close asks nothing more.
+    bool closeAgreed_ = false;
 };

@@ -1,6 +1,57 @@
 #include "history/history_window.h"
 
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <algorithm>
+#include <functional>
+
+#include "app/atomic_save.h"
+#include "app/ini_document.h"
+#include "app/settings_file.h"
 #include "app/window_placement.h"
+#include "toolkit/clipboard.h"
+#include "toolkit/cp932.h"
+#include "toolkit/error_report.h"
+#include "toolkit/fonts.h"
+#include "toolkit/menu_shortcuts.h"
+#include "toolkit/message_box.h"
+
+namespace {
+
+using toolkit::Answer;
+using toolkit::Button;
+
+QString logPath() {
+    return settings_file::programFile(QStringLiteral("log.txt"));
+}
+
+// The file's bytes as the text field holds them: every line break one '\n'. In code
+// page 932 CR and LF never occur inside a two-byte character.
+QString fieldText(QByteArrayView content) {
+    QByteArray lf = content.toByteArray();
+    lf.replace("\r\n", "\n");
+    lf.replace('\r', '\n');
+    return cp932::decode(lf);
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, int width,
+                        const QString& hint) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QLatin1StringView(name));
+    b->resize(width, 25);
+    b->setToolTip(hint);
+    return b;
+}
+
+}  // namespace
 
 TForm7::TForm7(Forms& forms) : SecondaryWindow(forms, 7) {
     setObjectName(QStringLiteral("Form7"));
@@ -8,20 +59,281 @@ TForm7::TForm7(Forms& forms) : SecondaryWindow(forms, 7) {
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setMinimumSize(kMinWidth, kMinHeight);
+
+    Memo1 = new QPlainTextEdit(this);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setFont(toolkit::fonts::fieldFont());
+    Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    Memo1->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo1->setTabChangesFocus(true);
+    Button2 = makeButton(this, "Button2", QStringLiteral("履歴削除(&D)"), 73,
+                         QStringLiteral("送信履歴を全て削除します。"));
+    Button3 = makeButton(this, "Button3", QStringLiteral("更新(&R)"), 65,
+                         QStringLiteral("送信履歴を最新の状態にします。\r\n"
+                                        "(注)編集中の履歴は編集前の状態に戻ります。"));
+    Button1 = makeButton(this, "Button1", QStringLiteral("保存(&S)"), 65,
+                         QStringLiteral("編集された履歴を保存します。"));
+    Button4 = makeButton(this, "Button4", QStringLiteral("閉じる(&C)"), 67,
+                         QStringLiteral("変更した場合は保存をお忘れなく！"));
+    Button4->setDefault(true);
+    Button1->setEnabled(false);
+
+    setTabOrder(Memo1, Button3);
+    setTabOrder(Button3, Button1);
+    setTabOrder(Button1, Button2);
+    setTabOrder(Button2, Button4);
+
+    connect(Memo1, &QPlainTextEdit::textChanged, this, [this] {
+        if (!settingText_) {
+            setModified(true);
+        }
+    });
+    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+    connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
+    connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
+    createEditMenu();
+
     move(273, 152);
-    window_placement::resizeOuter(this, 338, 308);
+    window_placement::resizeOuter(this, kDesignWidth, kDesignHeight);
+    lastGoodSize_ = size();
+    outerSize_ = QSize(kDesignWidth, kDesignHeight);
+    FormResize();
+}
+
+void TForm7::createEditMenu() {
+    // Only the shortcuts of this menu matter; it is never seen.
+    MainMenu1 = new QMenuBar(this);
+    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+    MainMenu1->setVisible(false);
+    MenuItem = MainMenu1->addMenu(QStringLiteral("メニュー"));
+    MenuItem->menuAction()->setVisible(false);
+    shortcuts_ = new toolkit::MenuShortcuts(this);
+    auto item = [&](const char* name, const QString& caption, QKeyCombination key,
+                    std::function<void()> handler) {
+        QAction* a = MenuItem->addAction(caption);
+        a->setObjectName(QLatin1StringView(name));
+        a->setShortcut(QKeySequence(key));
+        shortcuts_->add(a, {});
+        connect(a, &QAction::triggered, this, std::move(handler));
+        return a;
+    };
+    Undo1 = item("Undo1", QStringLiteral("元に戻す(&U)"), Qt::CTRL | Qt::Key_Z, [this] {
+        if (Memo1->hasFocus())
+            Memo1->undo();
+    });
+    Cut1 = item("Cut1", QStringLiteral("切り取り(&X)"), Qt::CTRL | Qt::Key_X, [this] {
+        QTextCursor c = Memo1->textCursor();
+        if (c.hasSelection()) {
+            toolkit::clipboard::setText(cp932::toCrLf(c.selectedText()));
+            c.removeSelectedText();
+        }
+    });
+    Copy1 = item("Copy1", QStringLiteral("コピー(&C)"), Qt::CTRL | Qt::Key_C, [this] {
+        const QTextCursor c = Memo1->textCursor();
+        if (c.hasSelection())
+            toolkit::clipboard::setText(cp932::toCrLf(c.selectedText()));
+    });
+    Paste1 = item("Paste1", QStringLiteral("貼り付け(&P)"), Qt::CTRL | Qt::Key_V, [this] {
+        if (Memo1->hasFocus())
+            Memo1->insertPlainText(cp932::toLf(toolkit::clipboard::text()));
+    });
+    SelectAll1 = item("SelectAll1", QStringLiteral("全て選択(&A)"), Qt::CTRL | Qt::Key_A, [this] {
+        if (Memo1->hasFocus())
+            Memo1->selectAll();
+    });
+}
+
+bool TForm7::isModified() const {
+    return Button1->isEnabled();
+}
+
+void TForm7::setModified(bool modified) {
+    Button1->setEnabled(modified);
+}
+
+QString TForm7::text() const {
+    return cp932::toCrLf(Memo1->toPlainText());
+}
+
+void TForm7::FormResize() {
+    const int w = window_placement::outerWidth(this);
+    const int h = window_placement::outerHeight(this);
+    // A height at or below zero leaves the text area without a visible height.
+    Memo1->setGeometry(0, 0, w - 8, std::max(0, h - 63));
+    const int top = Memo1->height() + 2;
+    const int memoWidth = Memo1->width();
+    Button2->move(8, top);
+    Button3->move(memoWidth - 217, top);
+    Button1->move(memoWidth - 145, top);
+    Button4->move(memoWidth - 73, top);
+}
+
+void TForm7::resizeChecked(int w, int h) {
+    if (canResize(w, h)) {
+        window_placement::resizeOuter(this, w, h);
+    }
+}
+
+void TForm7::resizeEvent(QResizeEvent* event) {
+    SecondaryWindow::resizeEvent(event);
+    const QSize outer = size() + window_placement::frameExtra(this);
+    if (!canResize(outer.width(), outer.height()) && lastGoodSize_.isValid() &&
+        lastGoodSize_ != size()) {
+        // Refused as a whole: the window keeps the size it had.
+        resize(lastGoodSize_);
+        return;
+    }
+    // The same size inside a frame that just appeared is no new outer size.
+    if (size() != lastGoodSize_) {
+        outerSize_ = outer;
+    }
+    lastGoodSize_ = size();
+    FormResize();
+}
+
+void TForm7::keepOuterSize() {
+    const QSize extra = window_placement::frameExtra(this);
+    setMinimumSize(kMinWidth - extra.width(), kMinHeight - extra.height());
+    if (window_placement::outerWidth(this) != outerSize_.width() ||
+        window_placement::outerHeight(this) != outerSize_.height()) {
+        window_placement::resizeOuter(this, outerSize_.width(), outerSize_.height());
+    }
+}
+
+void TForm7::showEvent(QShowEvent* event) {
+    SecondaryWindow::showEvent(event);
+    // The frame is known once the window is on the screen; the outer size stays.
+    keepOuterSize();
 }
 
 void TForm7::readPlacement(const IniDocument& doc) {
+    keepOuterSize();
     SecondaryWindow::readPlacement(doc);
-    const QSize size = window_placement::readSize(doc, this, 7);
-    // A stored size under the minimum is refused as a whole.
-    if (canResize(size.width(), size.height())) {
-        window_placement::resizeOuter(this, size.width(), size.height());
-    }
+    // Width, then height, each under the size limit on its own.
+    const int w = doc.readInteger("Window", "Width7", window_placement::outerWidth(this));
+    resizeChecked(w, window_placement::outerHeight(this));
+    const int h = doc.readInteger("Window", "Height7", window_placement::outerHeight(this));
+    resizeChecked(window_placement::outerWidth(this), h);
 }
 
 void TForm7::writePlacement(IniDocument& doc) {
     SecondaryWindow::writePlacement(doc);
     window_placement::writeSize(doc, this, 7);
+}
+
+void TForm7::FormShow() {
+    SecondaryWindow::FormShow();
+    FormResize();
+    toolkit::guarded(this, [&] {
+        loadFile();
+        setModified(false);
+    });
+}
+
+bool TForm7::loadFile() {
+    const std::optional<QByteArray> content = history_log::readFile(logPath());
+    if (!content) {
+        return false;
+    }
+    settingText_ = true;
+    Memo1->setPlainText(fieldText(*content));
+    settingText_ = false;
+    loaded_ = history_log::Snapshot(*content);
+    return true;
+}
+
+void TForm7::Button1Click() {
+    toolkit::guarded(this, [&] {
+        const QString path = logPath();
+        QByteArray bytes = cp932::encode(text());
+        if (const std::optional<QByteArray> current = history_log::readFile(path)) {
+            const std::optional<QByteArray> added = loaded_.addedOnTop(*current);
+            if (!added) {
+                // Changed by something other than a send: only the user can decide.
+                if (toolkit::confirmBox(
+                        this,
+                        QStringLiteral("送信履歴のファイルは表示した後に変更"
+                                       "されています。\r\n上書きしてよろしいですか？"),
+                        {Button::Yes, Button::No}) != Answer::Yes) {
+                    return;
+                }
+            } else if (!added->isEmpty()) {
+                // Mails sent while the window was open stay on top of the edited text.
+                bytes.prepend(*added);
+                QTextDocument* doc = Memo1->document();
+                settingText_ = true;
+                doc->setUndoRedoEnabled(false);
+                QTextCursor(doc).insertText(fieldText(*added));
+                doc->setUndoRedoEnabled(true);
+                settingText_ = false;
+            }
+        }
+        atomicSave(path, bytes);
+        loaded_ = history_log::Snapshot(bytes);
+        setModified(false);
+    });
+}
+
+void TForm7::Button2Click() {
+    const QString path = logPath();
+    if (!QFileInfo::exists(path)) {
+        toolkit::errorBox(this, QStringLiteral("\r\nlog.txtが存在しません。"));
+        return;
+    }
+    if (toolkit::confirmBox(this, QStringLiteral("送信履歴を削除します。\r\nよろしいですか？"),
+                            {Button::Yes, Button::No}) != Answer::Yes) {
+        return;
+    }
+    toolkit::guarded(this, [&] {
+        QFile file(path);
+        if (!file.remove()) {
+            throw FileError(FileError::Kind::Create, path, file.errorString());
+        }
+        settingText_ = true;
+        Memo1->clear();
+        settingText_ = false;
+        loaded_ = history_log::Snapshot();
+    });
+}
+
+void TForm7::Button3Click() {
+    toolkit::guarded(this, [&] {
+        if (loadFile()) {
+            setModified(false);
+        }
+    });
+}
+
+void TForm7::Button4Click() {
+    close();
+}
+
+bool TForm7::FormCloseQuery() {
+    if (!isModified()) {
+        return true;
+    }
+    return toolkit::confirmBox(this,
+                               QStringLiteral("送信履歴の内容が変更されているようです。\r\n"
+                                              "保存せずに閉じてよろしいですか？"),
+                               {Button::Yes, Button::No, Button::Cancel}) == Answer::Yes;
+}
+
+void TForm7::closeEvent(QCloseEvent* event) {
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    SecondaryWindow::closeEvent(event);
+}
+
+void TForm7::keyPressEvent(QKeyEvent* event) {
+    // Enter that no control took presses the default button.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        Button4->click();
+        return;
+    }
+    SecondaryWindow::keyPressEvent(event);
 }

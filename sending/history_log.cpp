@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHashFunctions>
 
 #include "app/atomic_save.h"
 #include "sending/attachment.h"
@@ -77,19 +78,47 @@ QByteArray withEntryOnTop(QByteArrayView newText, QByteArrayView oldContent) {
     return out;
 }
 
-void append(const QString& path, const Entry& entry, const QDateTime& when) {
-    QByteArray old;
+std::optional<QByteArray> readFile(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return std::nullopt;
     QFile file(path);
-    if (QFileInfo::exists(path) || QFileInfo(path).isSymLink()) {
-        if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
-            throw FileError(FileError::Kind::Open, path, file.errorString());
-        }
-        old = file.readAll();
-        if (file.error() != QFileDevice::NoError) {
-            throw FileError(FileError::Kind::Open, path, file.errorString());
-        }
-        file.close();
-    }
+    if (info.isDir() || !file.open(QIODevice::ReadOnly))
+        throw FileError(FileError::Kind::Open, path, file.errorString());
+    QByteArray content = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw FileError(FileError::Kind::Open, path, file.errorString());
+    return content;
+}
+
+QByteArray normalized(QByteArrayView content) {
+    return withEntryOnTop({}, content);
+}
+
+namespace {
+
+size_t contentHash(QByteArrayView bytes) {
+    return qHash(bytes, 0);
+}
+
+}  // namespace
+
+Snapshot::Snapshot(QByteArrayView content) {
+    const QByteArray n = normalized(content);
+    size_ = n.size();
+    hash_ = contentHash(n);
+}
+
+std::optional<QByteArray> Snapshot::addedOnTop(QByteArrayView current) const {
+    QByteArray n = normalized(current);
+    if (n.size() < size_ || contentHash(QByteArrayView(n).last(size_)) != hash_)
+        return std::nullopt;
+    n.truncate(n.size() - size_);
+    return n;
+}
+
+void append(const QString& path, const Entry& entry, const QDateTime& when) {
+    const QByteArray old = readFile(path).value_or(QByteArray());
     atomicSave(path, withEntryOnTop(entryBytes(entry, when), old));
 }
 

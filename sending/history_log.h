@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QLocale>
 #include <QString>
+#include <optional>
 
 // The send history "log.txt": every sent mail as an entry at the top, lines in CR LF.
 namespace history_log {
@@ -33,5 +34,29 @@ QByteArray withEntryOnTop(QByteArrayView newText, QByteArrayView oldContent);
 // Throws FileError(Open) when the old file cannot be read and FileError(Create) when
 // the new one cannot be written; the old file then stays as it was.
 void append(const QString& path, const Entry& entry, const QDateTime& when);
+
+// The whole file at `path`; nullopt when there is none. Throws FileError(Open) when
+// it exists but cannot be read.
+std::optional<QByteArray> readFile(const QString& path);
+
+// The content with every line ended by CR LF, as an entry's append rewrites it.
+QByteArray normalized(QByteArrayView content);
+
+// What a window that shows the history remembers of the file it loaded, to see at
+// its save whether sends have put entries on top since.
+class Snapshot {
+  public:
+    // No file: anything found later is new.
+    Snapshot() = default;
+    explicit Snapshot(QByteArrayView content);
+
+    // What `current` holds on top of the loaded content (empty when it is that
+    // content); nullopt when the file changed in another way (edited, replaced).
+    std::optional<QByteArray> addedOnTop(QByteArrayView current) const;
+
+  private:
+    qsizetype size_ = 0;  // of the normalized content
+    size_t hash_ = 0;
+};
 
 }  // namespace history_log

@@ -206,6 +206,10 @@ void TForm2::createGeneralTab() {
     ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
     ListBox1->setUniformItemSizes(true);
     ListBox1->setItemDelegate(new PhraseRowDelegate(ListBox1));
+    // Three rows fit the 41 pixels only without a horizontal scroll bar; a phrase
+    // wider than the list is cut at its edge.
+    ListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ListBox1->setTextElideMode(Qt::ElideNone);
     SpeedButton2 =
         speedButton(GroupBox2, "SpeedButton2", QStringLiteral("削除(&D)"), {200, 24, 49, 17},
                     QStringLiteral("選択した文字列をリストから削除します。"));

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -12,26 +13,24 @@ namespace {
 
 constexpr char kEncoding[] = "Shift_JIS";
 
-// Byte length of every BMP code point (0: not in the code page), built once from the
-// converter itself so that counting and encoding never disagree. The converter writes
-// FC FC for a character it cannot hold; FC FC is no valid code of its own.
+// Byte length of every BMP code point (0: not in the code page). The build writes it
+// from the converter itself (cp932_lengths_gen), so that counting and encoding never
+// disagree and no start pays for asking the converter.
+struct Run {
+    char16_t first;
+    std::uint8_t length;
+};
+constexpr Run kRuns[] = {
+#include "cp932_lengths.inc"
+};
+
 const std::array<std::uint8_t, 0x10000>& lengths() {
     static const std::unique_ptr<std::array<std::uint8_t, 0x10000>> table = [] {
         auto t = std::make_unique<std::array<std::uint8_t, 0x10000>>();
-        t->fill(0);
-        // One character at a time, so that each count is that character's own: in one
-        // long run some characters come out as no byte at all.
-        QStringEncoder encoder(kEncoding, QStringConverter::Flag::Stateless);
-        for (char32_t c = 0; c < 0x10000; ++c) {
-            if (c >= 0xD800 && c < 0xE000)
-                continue;
-            const QChar ch{char16_t(c)};
-            const QByteArray b = encoder.encode(QStringView(&ch, 1));
-            if (b.size() == 1) {
-                (*t)[c] = 1;
-            } else if (b.size() == 2 && b != "\xFC\xFC") {
-                (*t)[c] = 2;
-            }
+        const std::size_t runs = sizeof kRuns / sizeof kRuns[0];
+        for (std::size_t i = 0; i < runs; ++i) {
+            const std::size_t end = i + 1 < runs ? kRuns[i + 1].first : 0x10000;
+            std::fill(t->begin() + kRuns[i].first, t->begin() + end, kRuns[i].length);
         }
         return t;
     }();

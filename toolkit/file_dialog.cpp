@@ -30,6 +30,8 @@ std::optional<QString> openFileDialog(QWidget* parent, const FileDialogRequest& 
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(request.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    // The captions name their masks already; the dialog shows them as written.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     QStringList filters;
     for (const FileFilter& f : request.filters)
         filters.append(nameFilter(f));

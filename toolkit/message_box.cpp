@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 
 namespace toolkit {
 namespace {
@@ -82,7 +83,8 @@ class Box : public QMessageBox {
 };
 
 Answer show(QWidget* parent, const ShownBox& box, Button escape) {
-    if (MessageBoxScript* script = MessageBoxScript::active())
+    MessageBoxScript* script = MessageBoxScript::active();
+    if (script && !script->look())
         return script->take(box);
 
     Box mb(nullptr);
@@ -105,6 +107,14 @@ Answer show(QWidget* parent, const ShownBox& box, Button escape) {
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         mb.adjustSize();
         mb.move(screen->availableGeometry().center() - mb.rect().center());
+    }
+    if (script) {
+        QTimer::singleShot(0, &mb, [&] {
+            script->look()(&mb);
+            mb.reject();
+        });
+        mb.exec();
+        return script->take(box);
     }
     mb.exec();
     QAbstractButton* clicked = mb.clickedButton();

@@ -36,13 +36,17 @@ struct ShownBox {
 // recorded. A box with no answer left is reported to the unanswered handler (tests
 // make it a failure) and answers Closed, so a test never hangs on a box.
 class MessageBoxScript {
-public:
+  public:
     MessageBoxScript();
     ~MessageBoxScript();
     MessageBoxScript(const MessageBoxScript&) = delete;
     MessageBoxScript& operator=(const MessageBoxScript&) = delete;
 
     void answer(Answer a);
+    // While set, each box is also really shown: `look` gets it once it is on the screen
+    // (to take its picture), then the box closes and the queued answer counts.
+    void lookAtEach(std::function<void(QWidget* box)> look) { look_ = std::move(look); }
+    const std::function<void(QWidget*)>& look() const { return look_; }
     const QList<ShownBox>& shown() const { return shown_; }
     int pending() const { return int(answers_.size()); }
     void clear();
@@ -53,9 +57,10 @@ public:
     static MessageBoxScript* active();
     Answer take(const ShownBox& box);
 
-private:
+  private:
     QList<Answer> answers_;
     QList<ShownBox> shown_;
+    std::function<void(QWidget*)> look_;
     MessageBoxScript* previous_;
 };
 

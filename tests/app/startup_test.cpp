@@ -270,25 +270,55 @@ TEST(SecondaryWindows, VersionDialogIsCentredOnlyAtItsFirstShowing) {
     EXPECT_EQ(about->pos(), QPoint(30, 40));
 }
 
-TEST(SecondaryWindows, HistoryWindowStoresItsSizeAndRefusesTooSmallOnes) {
+TEST(SecondaryWindows, HistoryWindowStoresItsSizeAndChecksWidthAndHeightEachOnItsOwn) {
     TempProgramDir dir;
     dir.write(QStringLiteral("mirvane.ini"),
               "[Window]\r\nTop7=10\r\nLeft7=20\r\nWidth7=500\r\nHeight7=400\r\n");
     Application program;
     TForm7* form7 = program.forms().form7;
-    EXPECT_EQ(outerWidth(form7), 338);
+    const auto outer = [form7] {
+        return QSize(outerWidth(form7), window_placement::outerHeight(form7));
+    };
+    EXPECT_EQ(outer(), QSize(338, 308));
     form7->showWindow();
     EXPECT_EQ(form7->pos(), QPoint(20, 10));
-    EXPECT_EQ(outerWidth(form7), 500);
-    EXPECT_EQ(window_placement::outerHeight(form7), 400);
+    EXPECT_EQ(outer(), QSize(500, 400));
     form7->close();
-    dir.write(QStringLiteral("mirvane.ini"),
-              "[Window]\r\nTop7=10\r\nLeft7=20\r\nWidth7=315\r\nHeight7=100\r\n");
-    form7->showWindow();
-    EXPECT_EQ(outerWidth(form7), 500);
-    form7->close();
+
+    // Width and height are applied one after the other, each under the size check:
+    // a refused width does not take the height with it, nor the other way round.
+    const QList<QPair<QByteArray, QSize>> cases = {
+        {"Width7=315\r\nHeight7=100", QSize(500, 100)},
+        {"Width7=250\r\nHeight7=400", QSize(500, 400)},
+        {"Width7=800\r\nHeight7=50", QSize(800, 400)},
+        {"Width7=200\r\nHeight7=61", QSize(800, 400)},
+        {"Width7=316\r\nHeight7=62", QSize(316, 62)},
+    };
+    for (const auto& [stored, expected] : cases) {
+        dir.write(QStringLiteral("mirvane.ini"),
+                  "[Window]\r\nTop7=10\r\nLeft7=20\r\n" + stored + "\r\n");
+        form7->showWindow();
+        EXPECT_EQ(outer(), expected) << stored.constData();
+        form7->close();
+    }
     EXPECT_EQ(dir.read(QStringLiteral("mirvane.ini")),
-              QByteArray("[Window]\r\nTop7=10\r\nLeft7=20\r\nWidth7=500\r\nHeight7=400\r\n\r\n"));
+              QByteArray("[Window]\r\nTop7=10\r\nLeft7=20\r\nWidth7=316\r\nHeight7=62\r\n\r\n"));
+}
+
+TEST(SecondaryWindows, HistoryWindowFromItsDesignSizeTakesAStoredWidthOrHeightAlone) {
+    const QList<QPair<QByteArray, QSize>> cases = {
+        {"Width7=250\r\nHeight7=400", QSize(338, 400)},
+        {"Width7=800\r\nHeight7=50", QSize(800, 308)},
+    };
+    for (const auto& [stored, expected] : cases) {
+        TempProgramDir dir;
+        dir.write(QStringLiteral("mirvane.ini"), "[Window]\r\n" + stored + "\r\n");
+        Application program;
+        TForm7* form7 = program.forms().form7;
+        form7->showWindow();
+        EXPECT_EQ(QSize(outerWidth(form7), window_placement::outerHeight(form7)), expected)
+            << stored.constData();
+    }
 }
 
 TEST(SecondaryWindows, WindowsOpenAtTheEndWriteNothing) {

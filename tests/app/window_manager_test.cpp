@@ -37,37 +37,35 @@ int field(const QString& text, const char* name) {
 class Display {
   public:
     bool start() {
-        for (int n = 77; n < 120; ++n) {
-            if (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)) ||
-                QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)))
-                continue;
-            name = QStringLiteral(":%1").arg(n);
-            xvfb.start(QStringLiteral("Xvfb"),
-                       {name, QStringLiteral("-screen"), QStringLiteral("0"),
-                        QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
-                        QStringLiteral("tcp")});
-            if (!xvfb.waitForStarted(5000))
-                return false;
-            for (int i = 0; i < 100 && !QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n));
-                 ++i)
-                QTest::qWait(50);
-            if (xvfb.state() != QProcess::Running)
-                continue;
-            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.insert(QStringLiteral("DISPLAY"), name);
-            openbox.setProcessEnvironment(env);
-            openbox.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
-            if (!openbox.waitForStarted(5000))
-                return false;
-            // The window manager is up once it has announced itself on the root window.
-            for (int i = 0; i < 200; ++i) {
-                if (run(QStringLiteral("xprop"),
-                        {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")}, name)
-                        .contains(QStringLiteral("window id")))
-                    return true;
-                QTest::qWait(50);
-            }
+        // Xvfb picks a free display itself and names it on its output, so that tests
+        // run side by side never share one.
+        xvfb.start(QStringLiteral("Xvfb"),
+                   {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                    QStringLiteral("0"), QStringLiteral("1280x1024x24"),
+                    QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        if (!xvfb.waitForStarted(5000))
             return false;
+        QByteArray number;
+        for (int i = 0; i < 200 && !number.contains('\n'); ++i) {
+            xvfb.waitForReadyRead(50);
+            number += xvfb.readAllStandardOutput();
+        }
+        if (number.trimmed().isEmpty())
+            return false;
+        name = QStringLiteral(":") + QString::fromLatin1(number.trimmed());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), name);
+        openbox.setProcessEnvironment(env);
+        openbox.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+        if (!openbox.waitForStarted(5000))
+            return false;
+        // The window manager is up once it has announced itself on the root window.
+        for (int i = 0; i < 200; ++i) {
+            if (run(QStringLiteral("xprop"),
+                    {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")}, name)
+                    .contains(QStringLiteral("window id")))
+                return true;
+            QTest::qWait(50);
         }
         return false;
     }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -9,6 +10,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
@@ -678,4 +680,19 @@ TEST(SettingsDialog, ASettingsFileThatCannotBeWrittenIsReportedAndTheDialogStill
     EXPECT_FALSE(form2->isVisible());
     EXPECT_EQ(program.forms().form1->bodyLimit(), 500);
     EXPECT_EQ(liveSettings(program.forms()).byteLimitChoice(), 0);
+}
+
+TEST(SettingsDialog, PhraseListShowsThreeRowsWithoutAHorizontalScrollBar) {
+    TempProgramDir dir;
+    Application program;
+    TForm2* form2 = program.forms().form2;
+    ASSERT_TRUE(showActive(form2));
+    form2->PageControl1->setCurrentWidget(form2->TabSheet4);
+    QApplication::processEvents();
+    EXPECT_FALSE(form2->ListBox1->horizontalScrollBar()->isVisible());
+    const QRect third = form2->ListBox1->visualItemRect(form2->ListBox1->item(2));
+    EXPECT_EQ(third.height(), 12);
+    EXPECT_LE(third.bottom(), form2->ListBox1->viewport()->height() - 1);
+    saveScreenshot(form2, QStringLiteral("settings-phrases"));
+    form2->close();
 }
