@@ -1,7 +1,7 @@
 // The mail as the SMTP library puts it on the wire.
 //
-// Input: body, subject and attached file name, separated by zero bytes (the library takes
-// C strings). The message is read back the way a mail reader would and must give back what
+// Input: body, subject, attached file name and recipients, separated by zero bytes (the library
+// takes C strings). The message is read back the way a mail reader would and must give back what
 // was put in: the subject and file name from their encoded words (and the file name from
 // its RFC 2231 parameter too), the body from its charset and transfer encoding.
 
@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "bsmtp/address_list.h"
 #include "bsmtp/mime.h"
 #include "fuzz_check.h"
 
@@ -104,12 +105,14 @@ struct Header {
 // they are the addresses the user gave.
 QList<Header> parseHeaders(QByteArrayView block, const QByteArray& message) {
     QList<Header> headers;
+    bool addresses = false;
     for (const QByteArray& line : block.toByteArray().split('\n')) {
         if (line.isEmpty())
             continue;
         const QByteArray text = line.chopped(1);  // the CR
-        FUZZ_CHECK(text.size() <= 78 || text.startsWith("From: ") || text.startsWith("To: "),
-                   "header line", text, "message", message);
+        if (!text.startsWith(' ') && !text.startsWith('\t'))
+            addresses = text.startsWith("From: ") || text.startsWith("To: ");
+        FUZZ_CHECK(text.size() <= 78 || addresses, "header line", text, "message", message);
         if (text.startsWith(' ') || text.startsWith('\t')) {
             FUZZ_CHECK(!headers.isEmpty(), "message", message);
             headers.last().value += text;
@@ -225,6 +228,39 @@ QByteArray decodeRfc2231(const QByteArray& disposition, const QByteArray& origin
     return name;
 }
 
+bool isPlainAscii(const QByteArray& text) {
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7F)
+            return false;
+    }
+    return true;
+}
+
+// Every mailbox in order; a display name outside ASCII as encoded words that decode to it.
+void checkRecipients(const QByteArray& value, const QList<bsmtp::Mailbox>& mailboxes,
+                     QByteArrayView charset, const QByteArray& message) {
+    qsizetype pos = 0;
+    for (const bsmtp::Mailbox& m : mailboxes) {
+        if (m.displayName.isEmpty()) {
+            const qsizetype at = value.indexOf(m.address, pos);
+            FUZZ_CHECK(at >= 0, "address", m.address, "message", message);
+            pos = at + m.address.size();
+            continue;
+        }
+        const QByteArray angle = '<' + m.address + '>';
+        const qsizetype at = value.indexOf(angle, pos);
+        FUZZ_CHECK(at >= 0, "address", m.address, "message", message);
+        QByteArray phrase = value.mid(pos, at - pos).trimmed();
+        if (phrase.startsWith(','))
+            phrase = phrase.sliced(1).trimmed();
+        pos = at + angle.size();
+        if (isPlainAscii(m.displayName) && m.displayName.size() < 200)
+            continue;
+        FUZZ_CHECK(decodeWords(phrase, charset, m.displayName, message) == m.displayName, "name",
+                   m.displayName, "message", message);
+    }
+}
+
 QByteArray decodeBody(QByteArrayView content, const QList<Header>& headers,
                       const QByteArray& message) {
     const QByteArray type = headerValue(headers, "content-type");
@@ -270,6 +306,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bsmtp::MailText mail;
     mail.from = "sender@example.jp";
     mail.to = "someone@docomo.ne.jp";
+    // A recipient list of the fourth field, when the library would take it.
+    const bsmtp::AddressList recipients = bsmtp::parseAddressList(fields.value(3));
+    if (recipients.ok && !recipients.mailboxes.isEmpty())
+        mail.to = fields.value(3);
     mail.body = fields.value(0);
     // The library refuses a subject with a line break before it builds anything.
     mail.subject = fields.value(1);
@@ -348,6 +388,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArray charset = parameter(headerValue(textHeaders, "content-type"), "charset");
     const QByteArray body = decodeBody(textContent, textHeaders, message);
     FUZZ_CHECK(body == expectedBody, "given", mail.body, "decoded", body, "message", message);
+    checkRecipients(headerValue(headers, "to"), bsmtp::parseAddressList(mail.to).mailboxes, charset,
+                    message);
     FUZZ_CHECK(decodeWords(headerValue(headers, "subject"), charset, mail.subject, message) ==
                    mail.subject,
                "subject", mail.subject, "message", message);
