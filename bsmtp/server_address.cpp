@@ -1,5 +1,7 @@
 #include "bsmtp/server_address.h"
 
+#include <arpa/inet.h>
+
 namespace bsmtp {
 
 namespace {
@@ -9,9 +11,12 @@ bool isHostChar(char c) {
            c == '.' || c == '_';
 }
 
-bool isIpv6Char(char c) {
-    return (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F') || (c >= '0' && c <= '9') || c == ':' ||
-           c == '.';
+// A whole IPv6 address: hex digits and colons alone would pass "0e:28f:", which libcurl
+// refuses with a message of its own instead of ours.
+bool isIpv6Address(QByteArrayView text) {
+    in6_addr address{};
+    return !text.isEmpty() && text.size() < 64 &&
+           ::inet_pton(AF_INET6, text.toByteArray().constData(), &address) == 1;
 }
 
 bool allOf(QByteArrayView text, bool (*pred)(char)) {
@@ -54,7 +59,7 @@ Authority parseAuthority(QByteArrayView text) {
             return a;
         }
         const QByteArrayView inside = text.sliced(1, close - 1);
-        if (inside.isEmpty() || !allOf(inside, isIpv6Char)) {
+        if (!isIpv6Address(inside)) {
             return a;
         }
         a.bareHost = inside.toByteArray();
@@ -74,7 +79,7 @@ Authority parseAuthority(QByteArrayView text) {
     }
     if (text.count(':') > 1) {
         // An IPv6 address written without brackets cannot carry a port.
-        if (!allOf(text, isIpv6Char)) {
+        if (!isIpv6Address(text)) {
             return a;
         }
         a.bareHost = text.toByteArray();

@@ -17,6 +17,7 @@ packages=(
   qt6-base-private-dev
   openbox xdotool x11-utils
   desktop-file-utils fontconfig libfontconfig-dev
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Mirvane with warnings as errors and runs every test.
+# Installs what is missing, builds Mirvane with warnings as errors and runs every test;
+# then builds the fuzz targets with clang in build-fuzz/ and runs each for a while.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
@@ -7,3 +8,16 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 export QT_QPA_PLATFORM=offscreen
 cd "$root/build"
 ctest --output-on-failure -j"$(nproc)" --timeout 600
+
+# The fuzz targets: a second build with the sanitizers, only the targets and the core
+# libraries they need.
+cmake -S "$root" -B "$root/build-fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_CXX_COMPILER=clang++ -DMIRVANE_FUZZ=ON -DMIRVANE_TESTS=OFF -DMIRVANE_BENCH=OFF \
+  -DMIRVANE_WERROR=ON >/dev/null
+cmake --build "$root/build-fuzz" --target mirvane_fuzzers
+cd "$root/build-fuzz"
+ctest -L fuzz --output-on-failure -j"$(nproc)"
+# How far each target got, for the log.
+for log in "$root"/build-fuzz/fuzz/*.run/log.txt; do
+  echo "$(basename "$(dirname "$log")" .run): $(grep -h '^Done [0-9]* runs' "$log" || true)"
+done

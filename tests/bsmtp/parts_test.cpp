@@ -189,6 +189,15 @@ TEST(ServerSetting, FormsAndPorts) {
     EXPECT_EQ(parseServer(" ").problem, ServerAddress::Problem::Empty);
 }
 
+TEST(ServerSetting, IpAddressesOnlyWhenWhole) {
+    // Found by fuzzing: hex digits and colons that make no address reached libcurl.
+    for (const char* bad : {"0e:28f:", "[0e:28f:]", "[0e:28f:]:25", "1.2.3:4:5", "[:::]", "::g"}) {
+        EXPECT_EQ(parseServer(bad).problem, ServerAddress::Problem::Malformed) << bad;
+    }
+    EXPECT_EQ(parseServer("[2001:db8::1.2.3.4]:465").url, "smtps://[2001:db8::1.2.3.4]:465");
+    EXPECT_EQ(parseServer("FE80::1").url, "smtp://[FE80::1]:587");
+}
+
 TEST(Netrc, MachineEntryWinsOverDefault) {
     const QByteArray text =
         "machine other.example login o password p\n"
