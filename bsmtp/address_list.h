@@ -9,7 +9,7 @@ namespace bsmtp {
 
 struct Mailbox {
     QByteArray displayName;  // code page 932, quoting taken off; may be empty
-    QByteArray address;      // the addr-spec, ASCII: what goes into MAIL FROM and RCPT TO
+    QByteArray address;      // the bare address, ASCII: what goes into MAIL FROM and RCPT TO
 };
 
 struct AddressList {

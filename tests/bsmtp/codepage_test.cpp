@@ -4,6 +4,7 @@
 #include "codepage/cp932_codec.h"
 #include "toolkit/cp932.h"
 
+#include <QStringDecoder>
 #include <QStringEncoder>
 
 #include <gtest/gtest.h>
@@ -22,6 +23,7 @@ TEST(Cp932Codec, ControlCharactersAreAsciiInTheProgramAndTheLibrary) {
         EXPECT_EQ(cp932::encode(one), byte) << int(c);
         EXPECT_EQ(bsmtp::encodeCp932(one).value(), byte) << int(c);
         EXPECT_EQ(bsmtp::decodeCp932(byte).value(), one) << int(c);
+        EXPECT_EQ(cp932::decode(byte), one) << int(c);
     }
     // Within longer text, beside double-byte characters, too.
     const QString text = u"表\x1a\x1c\x7fソ"_qs;
@@ -29,6 +31,7 @@ TEST(Cp932Codec, ControlCharactersAreAsciiInTheProgramAndTheLibrary) {
     EXPECT_EQ(cp932::encode(text), expected);
     EXPECT_EQ(bsmtp::encodeCp932(text).value(), expected);
     EXPECT_EQ(bsmtp::decodeCp932(expected).value(), text);
+    EXPECT_EQ(cp932::decode(expected), text);
     EXPECT_EQ(cp932::encode(all), bytes);
 }
 
@@ -54,6 +57,36 @@ TEST(Cp932Codec, EveryOtherCharacterKeepsTheToolkitsTable) {
         ++compared;
     }
     EXPECT_GT(compared, 7000);
+}
+
+TEST(Cp932Codec, EveryCodeReadsAsTheToolkitsTableReadsIt) {
+    // Reading goes through the same table: every byte and pair from 80 that the converter
+    // reads as one character reads the same, in the program and in the library.
+    auto isLead = [](unsigned b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); };
+    int compared = 0;
+    for (unsigned lead = 0x80; lead < 0x100; ++lead) {
+        for (unsigned trail = 0x40; trail <= (isLead(lead) ? 0xFCu : 0x40u); ++trail) {
+            QByteArray code(1, char(lead));
+            if (isLead(lead)) {
+                if (trail == 0x7F)
+                    continue;
+                code += char(trail);
+            }
+            QStringDecoder icu("Shift_JIS", QStringConverter::Flag::Stateless);
+            const QString reference = icu.decode(code);
+            if (icu.hasError() || reference.size() != 1 ||
+                reference[0] == QChar::ReplacementCharacter) {
+                EXPECT_FALSE(cp932_codec::decode(code).has_value()) << code.toHex().toStdString();
+                EXPECT_EQ(cp932::decode(code), QString(QChar::ReplacementCharacter));
+                continue;
+            }
+            EXPECT_EQ(cp932_codec::decode(code).value_or(QString()), reference)
+                << code.toHex().toStdString();
+            EXPECT_EQ(cp932::decode(code), reference);
+            ++compared;
+        }
+    }
+    EXPECT_GT(compared, 9000);
 }
 
 }  // namespace
