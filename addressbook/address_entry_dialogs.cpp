@@ -14,6 +14,7 @@
 #include "toolkit/byte_limited_edit.h"
 #include "toolkit/cp932.h"
 #include "toolkit/fonts.h"
+#include "toolkit/invisible_edit_menu.h"
 #include "toolkit/menu_shortcuts.h"
 #include "toolkit/message_box.h"
 
@@ -126,32 +127,20 @@ void AddressEntryDialog::createButtons(int registerLeft, int cancelLeft) {
 }
 
 void AddressEntryDialog::createEditMenu() {
-    // Only the shortcuts of this menu matter; it is never seen.
-    MainMenu1 = new QMenuBar(this);
-    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
-    MainMenu1->setVisible(false);
-    MenuItem = MainMenu1->addMenu(QStringLiteral("メニュー"));
-    MenuItem->menuAction()->setVisible(false);
-    shortcuts_ = new toolkit::MenuShortcuts(this);
-    auto item = [&](const char* name, const QString& caption, QKeyCombination key,
-                    void (AddressEntryDialog::*handler)()) {
-        QAction* a = MenuItem->addAction(caption);
-        a->setObjectName(QLatin1StringView(name));
-        a->setShortcut(QKeySequence(key));
-        shortcuts_->add(a, {});
-        connect(a, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
-        return a;
-    };
-    U1 = item("U1", QStringLiteral("元に戻す(&U)"), Qt::CTRL | Qt::Key_Z,
-              &AddressEntryDialog::U1Click);
-    X1 = item("X1", QStringLiteral("切り取り(&X)"), Qt::CTRL | Qt::Key_X,
-              &AddressEntryDialog::X1Click);
-    C1 = item("C1", QStringLiteral("コピー(&C)"), Qt::CTRL | Qt::Key_C,
-              &AddressEntryDialog::C1Click);
-    P1 = item("P1", QStringLiteral("貼り付け(&P)"), Qt::CTRL | Qt::Key_V,
-              &AddressEntryDialog::P1Click);
-    A1 = item("A1", QStringLiteral("全て選択(&A)"), Qt::CTRL | Qt::Key_A,
-              &AddressEntryDialog::A1Click);
+    const toolkit::InvisibleEditMenu menu =
+        toolkit::createInvisibleEditMenu(this, {{"U1", [this] { U1Click(); }},
+                                                {"X1", [this] { X1Click(); }},
+                                                {"C1", [this] { C1Click(); }},
+                                                {"P1", [this] { P1Click(); }},
+                                                {"A1", [this] { A1Click(); }}});
+    MainMenu1 = menu.bar;
+    MenuItem = menu.menu;
+    shortcuts_ = menu.shortcuts;
+    U1 = menu.undo;
+    X1 = menu.cut;
+    C1 = menu.copy;
+    P1 = menu.paste;
+    A1 = menu.selectAll;
 }
 
 TAddressEntry AddressEntryDialog::fieldsEntry() const {

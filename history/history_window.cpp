@@ -23,6 +23,7 @@
 #include "toolkit/cp932.h"
 #include "toolkit/error_report.h"
 #include "toolkit/fonts.h"
+#include "toolkit/invisible_edit_menu.h"
 #include "toolkit/menu_shortcuts.h"
 #include "toolkit/message_box.h"
 
@@ -124,46 +125,43 @@ TForm7::TForm7(Forms& forms) : SecondaryWindow(forms, 7) {
 }
 
 void TForm7::createEditMenu() {
-    // Only the shortcuts of this menu matter; it is never seen.
-    MainMenu1 = new QMenuBar(this);
-    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
-    MainMenu1->setVisible(false);
-    MenuItem = MainMenu1->addMenu(QStringLiteral("メニュー"));
-    MenuItem->menuAction()->setVisible(false);
-    shortcuts_ = new toolkit::MenuShortcuts(this);
-    auto item = [&](const char* name, const QString& caption, QKeyCombination key,
-                    std::function<void()> handler) {
-        QAction* a = MenuItem->addAction(caption);
-        a->setObjectName(QLatin1StringView(name));
-        a->setShortcut(QKeySequence(key));
-        shortcuts_->add(a, {});
-        connect(a, &QAction::triggered, this, std::move(handler));
-        return a;
-    };
-    Undo1 = item("Undo1", QStringLiteral("元に戻す(&U)"), Qt::CTRL | Qt::Key_Z, [this] {
-        if (Memo1->hasFocus())
-            Memo1->undo();
-    });
-    Cut1 = item("Cut1", QStringLiteral("切り取り(&X)"), Qt::CTRL | Qt::Key_X, [this] {
-        QTextCursor c = Memo1->textCursor();
-        if (c.hasSelection()) {
-            toolkit::clipboard::setText(cp932::toCrLf(c.selectedText()));
-            c.removeSelectedText();
-        }
-    });
-    Copy1 = item("Copy1", QStringLiteral("コピー(&C)"), Qt::CTRL | Qt::Key_C, [this] {
-        const QTextCursor c = Memo1->textCursor();
-        if (c.hasSelection())
-            toolkit::clipboard::setText(cp932::toCrLf(c.selectedText()));
-    });
-    Paste1 = item("Paste1", QStringLiteral("貼り付け(&P)"), Qt::CTRL | Qt::Key_V, [this] {
-        if (Memo1->hasFocus())
-            Memo1->insertPlainText(cp932::toLf(toolkit::clipboard::text()));
-    });
-    SelectAll1 = item("SelectAll1", QStringLiteral("全て選択(&A)"), Qt::CTRL | Qt::Key_A, [this] {
-        if (Memo1->hasFocus())
-            Memo1->selectAll();
-    });
+    const toolkit::InvisibleEditMenu menu = toolkit::createInvisibleEditMenu(
+        this, {{"Undo1",
+                [this] {
+                    if (Memo1->hasFocus())
+                        Memo1->undo();
+                }},
+               {"Cut1",
+                [this] {
+                    QTextCursor c = Memo1->textCursor();
+                    if (c.hasSelection()) {
+                        toolkit::clipboard::setText(cp932::toCrLf(c.selectedText()));
+                        c.removeSelectedText();
+                    }
+                }},
+               {"Copy1",
+                [this] {
+                    const QTextCursor c = Memo1->textCursor();
+                    if (c.hasSelection())
+                        toolkit::clipboard::setText(cp932::toCrLf(c.selectedText()));
+                }},
+               {"Paste1",
+                [this] {
+                    if (Memo1->hasFocus())
+                        Memo1->insertPlainText(cp932::toLf(toolkit::clipboard::text()));
+                }},
+               {"SelectAll1", [this] {
+                    if (Memo1->hasFocus())
+                        Memo1->selectAll();
+                }}});
+    MainMenu1 = menu.bar;
+    MenuItem = menu.menu;
+    shortcuts_ = menu.shortcuts;
+    Undo1 = menu.undo;
+    Cut1 = menu.cut;
+    Copy1 = menu.copy;
+    Paste1 = menu.paste;
+    SelectAll1 = menu.selectAll;
 }
 
 bool TForm7::isModified() const {

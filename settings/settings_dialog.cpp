@@ -25,6 +25,7 @@
 #include "toolkit/cp932.h"
 #include "toolkit/error_report.h"
 #include "toolkit/fonts.h"
+#include "toolkit/invisible_edit_menu.h"
 #include "toolkit/menu_shortcuts.h"
 #include "toolkit/message_box.h"
 
@@ -384,31 +385,20 @@ void TForm2::createAddressTab() {
 }
 
 void TForm2::createEditMenu() {
-    // Only the shortcuts of this menu matter; it is never seen. Its items stay visible
-    // to the toolkit, which would disable invisible ones.
-    MainMenu1 = new QMenuBar(this);
-    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
-    MainMenu1->setVisible(false);
-    MenuItem = MainMenu1->addMenu(QStringLiteral("メニュー"));
-    MenuItem->menuAction()->setVisible(false);
-    shortcuts_ = new toolkit::MenuShortcuts(this);
-    auto item = [&](const char* name, const QString& caption, QKeyCombination key,
-                    void (TForm2::*handler)()) {
-        QAction* a = MenuItem->addAction(caption);
-        a->setObjectName(QLatin1StringView(name));
-        a->setShortcut(QKeySequence(key));
-        shortcuts_->add(a, {});
-        connect(a, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
-        return a;
-    };
-    Undo1 =
-        item("Undo1", QStringLiteral("元に戻す(&U)"), Qt::CTRL | Qt::Key_Z, &TForm2::Undo1Click);
-    Cut1 = item("Cut1", QStringLiteral("切り取り(&X)"), Qt::CTRL | Qt::Key_X, &TForm2::Cut1Click);
-    Copy1 = item("Copy1", QStringLiteral("コピー(&C)"), Qt::CTRL | Qt::Key_C, &TForm2::Copy1Click);
-    Paste1 =
-        item("Paste1", QStringLiteral("貼り付け(&P)"), Qt::CTRL | Qt::Key_V, &TForm2::Paste1Click);
-    SelectAll1 = item("SelectAll1", QStringLiteral("全て選択(&A)"), Qt::CTRL | Qt::Key_A,
-                      &TForm2::SelectAll1Click);
+    const toolkit::InvisibleEditMenu menu =
+        toolkit::createInvisibleEditMenu(this, {{"Undo1", [this] { Undo1Click(); }},
+                                                {"Cut1", [this] { Cut1Click(); }},
+                                                {"Copy1", [this] { Copy1Click(); }},
+                                                {"Paste1", [this] { Paste1Click(); }},
+                                                {"SelectAll1", [this] { SelectAll1Click(); }}});
+    MainMenu1 = menu.bar;
+    MenuItem = menu.menu;
+    shortcuts_ = menu.shortcuts;
+    Undo1 = menu.undo;
+    Cut1 = menu.cut;
+    Copy1 = menu.copy;
+    Paste1 = menu.paste;
+    SelectAll1 = menu.selectAll;
 }
 
 void TForm2::FormCreate() {
