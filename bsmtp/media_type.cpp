@@ -1,5 +1,7 @@
 #include "bsmtp/media_type.h"
 
+#include "bsmtp/fd_read.h"
+
 #include <QFile>
 
 #include <fcntl.h>
@@ -49,17 +51,7 @@ QByteArray readTable(const char* path) {
     struct stat st {};
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= kMaxTableSize) {
         text.resize(st.st_size);
-        qint64 got = 0;
-        while (got < text.size()) {
-            const ssize_t n = ::read(fd, text.data() + got, text.size() - got);
-            if (n < 0 && errno == EINTR) {
-                continue;
-            }
-            if (n <= 0) {
-                break;
-            }
-            got += n;
-        }
+        const qint64 got = readUpTo(fd, text.data(), text.size());
         text.truncate(got);
     }
     ::close(fd);

@@ -1,5 +1,7 @@
 #include "bsmtp/netrc.h"
 
+#include "bsmtp/fd_read.h"
+
 #include <QFile>
 
 #include <fcntl.h>
@@ -197,17 +199,7 @@ NetrcLookup lookUpNetrc(const QString& path, QByteArrayView host) {
         out.problem = NetrcLookup::Problem::Unreadable;
     } else {
         text.resize(st.st_size);
-        qint64 got = 0;
-        while (got < text.size()) {
-            const ssize_t n = ::read(fd, text.data() + got, text.size() - got);
-            if (n < 0 && errno == EINTR) {
-                continue;
-            }
-            if (n <= 0) {
-                break;
-            }
-            got += n;
-        }
+        const qint64 got = readUpTo(fd, text.data(), text.size());
         if (got != text.size()) {
             out.problem = NetrcLookup::Problem::Unreadable;
         }
