@@ -4,9 +4,9 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
-#include <QContextMenuEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
@@ -20,6 +20,7 @@
 #include "composer/pictograph_palette.h"
 #include "composer/pictograph_table.h"
 #include "support/drop_support.h"
+#include "support/running_program.h"
 #include "support/test_support.h"
 #include "toolkit/beep.h"
 #include "toolkit/byte_limited_edit.h"
@@ -30,21 +31,12 @@
 
 namespace {
 
-class ComposerInput : public ::testing::Test {
+class ComposerInput : public RunningProgram {
   protected:
     void SetUp() override {
-        program = std::make_unique<Application>();
-        program->show();
-        form1 = program->forms().form1;
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form1));
-        form1->activateWindow();
-        QApplication::setActiveWindow(form1);
+        RunningProgram::SetUp();
         photo = dir.file(QStringLiteral("photo.jpg"));
         dir.write(QStringLiteral("photo.jpg"), QByteArray(1234, 'j'));
-    }
-    void TearDown() override {
-        toolkit::clipboard::clear();
-        program.reset();
     }
     void focus(QWidget* field) {
         field->setFocus(Qt::OtherFocusReason);
@@ -53,9 +45,6 @@ class ComposerInput : public ::testing::Test {
     static QPoint middle(QWidget* w) { return w->rect().center(); }
     static QWidget* bodyViewport(TForm1* f) { return f->Memo1->viewport(); }
 
-    TempProgramDir dir;
-    std::unique_ptr<Application> program;
-    TForm1* form1 = nullptr;
     QString photo;
 };
 

@@ -13,6 +13,7 @@
 #include "composer/pictograph_palette.h"
 #include "history/history_window.h"
 #include "settings/settings_dialog.h"
+#include "support/running_program.h"
 #include "support/test_support.h"
 #include "toolkit/beep.h"
 #include "toolkit/byte_limited_edit.h"
@@ -23,21 +24,8 @@
 namespace {
 
 // One running program with its main window shown and focused.
-class Composer : public ::testing::Test {
+class Composer : public RunningProgram {
   protected:
-    void SetUp() override {
-        program = std::make_unique<Application>();
-        program->show();
-        form1 = program->forms().form1;
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form1));
-        form1->activateWindow();
-        QApplication::setActiveWindow(form1);
-    }
-    void TearDown() override {
-        toolkit::clipboard::clear();
-        program.reset();
-    }
-
     void focus(QWidget* field) {
         field->setFocus(Qt::OtherFocusReason);
         ASSERT_TRUE(field->hasFocus());
@@ -48,10 +36,6 @@ class Composer : public ::testing::Test {
         QApplication::sendEvent(w, &e);
     }
     void ctrl(QWidget* w, Qt::Key key) { QTest::keyClick(w, key, Qt::ControlModifier); }
-
-    TempProgramDir dir;
-    std::unique_ptr<Application> program;
-    TForm1* form1 = nullptr;
 };
 
 }  // namespace

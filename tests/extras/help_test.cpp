@@ -12,6 +12,7 @@
 #include "app/application.h"
 #include "app/settings_file.h"
 #include "composer/composer_window.h"
+#include "support/running_program.h"
 #include "support/test_support.h"
 #include "toolkit/byte_limited_edit.h"
 #include "toolkit/help_viewer.h"
@@ -29,18 +30,8 @@ QByteArray shippedHelp() {
     return file.readAll();
 }
 
-class Help : public ::testing::Test {
+class Help : public RunningProgram {
   protected:
-    void SetUp() override {
-        program = std::make_unique<Application>();
-        program->show();
-        form1 = program->forms().form1;
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form1));
-        form1->activateWindow();
-        QApplication::setActiveWindow(form1);
-    }
-    void TearDown() override { program.reset(); }
-
     void installHelp() { dir.write(QStringLiteral("mirvane.hlp"), shippedHelp()); }
     void chooseHelp() {
         form1->Help1->popup(form1->mapToGlobal(QPoint(0, 0)));
@@ -48,10 +39,6 @@ class Help : public ::testing::Test {
         QTest::keyClick(form1->Help1, Qt::Key_H);
         QApplication::processEvents();
     }
-
-    TempProgramDir dir;
-    std::unique_ptr<Application> program;
-    TForm1* form1 = nullptr;
 };
 
 // The text shown at the top of the viewer's page.

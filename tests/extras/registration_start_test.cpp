@@ -8,32 +8,21 @@
 
 #include "app/application.h"
 #include "composer/composer_window.h"
+#include "support/running_program.h"
 #include "support/test_support.h"
 #include "toolkit/message_box.h"
 #include "toolkit/process_starter.h"
 
 namespace {
 
-class RegistrationStart : public ::testing::Test {
+class RegistrationStart : public RunningProgram {
   protected:
-    void SetUp() override {
-        program = std::make_unique<Application>();
-        program->show();
-        form1 = program->forms().form1;
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form1));
-    }
-    void TearDown() override { program.reset(); }
-
     void chooseRegistration() {
         form1->N1->popup(form1->mapToGlobal(QPoint(0, 0)));
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form1->N1));
         QTest::keyClick(form1->N1, Qt::Key_G);
         QApplication::processEvents();
     }
-
-    TempProgramDir dir;
-    std::unique_ptr<Application> program;
-    TForm1* form1 = nullptr;
 };
 
 }  // namespace

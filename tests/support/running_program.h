@@ -1,0 +1,23 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "app/application.h"
+#include "support/test_support.h"
+
+class TForm1;
+
+// One running program in a fresh program directory, its main window shown and active,
+// as a user finds it after starting it.
+class RunningProgram : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    // Ends the program and leaves an empty clipboard to the next test.
+    void TearDown() override;
+
+    TempProgramDir dir;
+    std::unique_ptr<Application> program;
+    TForm1* form1 = nullptr;
+};
