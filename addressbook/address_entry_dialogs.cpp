@@ -192,13 +192,7 @@ void AddressEntryDialog::Button3Click() {
 }
 
 QWidget* AddressEntryDialog::focusedField() const {
-    for (QWidget* field :
-         std::initializer_list<QWidget*>{LabeledEdit1, LabeledEdit2, LabeledEdit3}) {
-        if (field->hasFocus()) {
-            return field;
-        }
-    }
-    return nullptr;
+    return toolkit::field_commands::focused({LabeledEdit1, LabeledEdit2, LabeledEdit3});
 }
 
 void AddressEntryDialog::U1Click() {

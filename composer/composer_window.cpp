@@ -448,16 +448,7 @@ void TForm1::setCounterText(const QString& text) {
 }
 
 QWidget* TForm1::focusedField() const {
-    if (Edit2->hasFocus()) {
-        return Edit2;
-    }
-    if (Edit3->hasFocus()) {
-        return Edit3;
-    }
-    if (Memo1->hasFocus()) {
-        return Memo1;
-    }
-    return nullptr;
+    return toolkit::field_commands::focused({Edit2, Edit3, Memo1});
 }
 
 void TForm1::N1Click() {

@@ -634,13 +634,7 @@ void TForm2::RadioGroup1Click() {
 }
 
 QWidget* TForm2::focusedField() const {
-    for (QWidget* field :
-         std::initializer_list<QWidget*>{LabeledEdit1, LabeledEdit2, LabeledEdit3, Memo1}) {
-        if (field->hasFocus()) {
-            return field;
-        }
-    }
-    return nullptr;
+    return toolkit::field_commands::focused({LabeledEdit1, LabeledEdit2, LabeledEdit3, Memo1});
 }
 
 void TForm2::Undo1Click() {

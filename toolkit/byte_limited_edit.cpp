@@ -585,6 +585,14 @@ void setModified(QWidget* field, bool modified) {
     onField(field, [modified](auto* f) { f->setModified(modified); });
 }
 
+QWidget* focused(std::initializer_list<QWidget*> fields) {
+    for (QWidget* field : fields) {
+        if (field->hasFocus())
+            return field;
+    }
+    return nullptr;
+}
+
 }  // namespace field_commands
 
 }  // namespace toolkit

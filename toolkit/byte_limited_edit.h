@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 
 class QMenu;
@@ -165,6 +166,8 @@ void copy(QWidget* field);
 void paste(QWidget* field);
 void selectAll(QWidget* field);
 void setModified(QWidget* field, bool modified);
+// The one of `fields` that has the keyboard focus, or null.
+QWidget* focused(std::initializer_list<QWidget*> fields);
 }  // namespace field_commands
 
 }  // namespace toolkit
