@@ -16,6 +16,7 @@
 #include "addressbook/address_entry_dialogs.h"
 #include "app/settings_file.h"
 #include "composer/composer_window.h"
+#include "toolkit/accessibility.h"
 #include "toolkit/byte_limited_edit.h"
 #include "toolkit/clipboard.h"
 #include "toolkit/cp932.h"
@@ -218,6 +219,7 @@ void TForm4::createControls() {
     ListView1->setModel(model_);
     ListView1->setItemDelegate(new GridDelegate(ListView1));
     ListView1->setRootIsDecorated(false);
+    toolkit::accessibility::nameScrollArea(ListView1, QStringLiteral("アドレス一覧"));
     ListView1->setItemsExpandable(false);
     ListView1->setUniformRowHeights(true);
     ListView1->setAllColumnsShowFocus(true);
@@ -239,7 +241,10 @@ void TForm4::createControls() {
     connect(ListView1, &AddressListView::doubleClickedAnywhere, this,
             [this] { ListView1DblClick(); });
     connect(ListView1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this] { ListView1Change(); });
+            [this](const QItemSelection& selected) {
+                takeSelectedAsCurrent(selected);
+                ListView1Change();
+            });
     connect(ListView1->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { ListView1Change(); });
     connect(model_, &QAbstractItemModel::dataChanged, this, [this] { ListView1Change(); });
@@ -341,6 +346,22 @@ void TForm4::refreshCount() {
             QStringLiteral("address.ini を読み込めませんでした。"
                            "閉じてもファイルは書き換えません。"));
     }
+}
+
+void TForm4::takeSelectedAsCurrent(const QItemSelection& selected) {
+    // Assistive technology selects a row without moving the focus mark; a click does
+    // both. One row newly selected while the current entry is not selected becomes the
+    // current entry, as if clicked. A click or the search sets the same row right after.
+    QList<int> rows;
+    for (const QModelIndex& index : selected.indexes()) {
+        if (!rows.contains(index.row()))
+            rows.append(index.row());
+    }
+    QItemSelectionModel* selection = ListView1->selectionModel();
+    const QModelIndex current = selection->currentIndex();
+    if (rows.size() != 1 || (current.isValid() && selection->isRowSelected(current.row())))
+        return;
+    selection->setCurrentIndex(model_->index(rows.front(), 0), QItemSelectionModel::NoUpdate);
 }
 
 void TForm4::ListView1Change() {

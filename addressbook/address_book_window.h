@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QItemSelection>
 #include <QList>
 #include <QTreeView>
 #include <optional>
@@ -122,6 +123,7 @@ class TForm4 : public SecondaryWindow {
     bool acceptsRegistrations() const;
     void applyPending();
     void refreshCount();
+    void takeSelectedAsCurrent(const QItemSelection& selected);
 
     AddressBookModel* model_;
     bool loaded_ = true;

@@ -10,6 +10,7 @@
 #include "extras/artwork.h"
 #include "history/history_window.h"
 #include "settings/settings_dialog.h"
+#include "toolkit/accessibility.h"
 
 Application::Application() {
     QApplication::setApplicationName(QStringLiteral("Mirvane"));
@@ -20,6 +21,7 @@ Application::Application() {
     // The other windows may still be open when the main window closes: the program
     // ends with the main window, not with the last window.
     QApplication::setQuitOnLastWindowClosed(false);
+    toolkit::accessibility::install();
 
     // The windows' fonts draw the pictographs with the embedded font.
     pictograph_font::load();

@@ -33,6 +33,7 @@
 #include "sending/send_command.h"
 #include "sending/signature.h"
 #include "settings/settings_dialog.h"
+#include "toolkit/accessibility.h"
 #include "toolkit/beep.h"
 #include "toolkit/byte_limited_edit.h"
 #include "toolkit/clipboard.h"
@@ -82,9 +83,10 @@ QPixmap sendPicture() {
     return pm;
 }
 
-QFrame* makePanel(QWidget* parent, const char* name) {
+QFrame* makePanel(QWidget* parent, const char* name, const QString& spoken) {
     auto* panel = new QFrame(parent);
     panel->setObjectName(QString::fromLatin1(name));
+    panel->setAccessibleName(spoken);
     panel->setFrameStyle(QFrame::NoFrame);
     return panel;
 }
@@ -118,7 +120,7 @@ void TForm1::createControls() {
     client->setObjectName(QStringLiteral("client"));
     setCentralWidget(client);
 
-    Panel1 = makePanel(client, "Panel1");
+    Panel1 = makePanel(client, "Panel1", QStringLiteral("宛先と題名"));
     Panel1->setGeometry(0, 0, 255, 49);
     Button1 = new QPushButton(QStringLiteral("宛先(&O)"), Panel1);
     Button1->setObjectName(QStringLiteral("Button1"));
@@ -128,6 +130,7 @@ void TForm1::createControls() {
     Edit2->setObjectName(QStringLiteral("Edit2"));
     Edit2->setGeometry(64, 3, 187, 20);
     Edit2->setInputMethodEnabled(false);
+    Edit2->setAccessibleName(QStringLiteral("宛先"));
     Button2 = new QPushButton(QStringLiteral("題名(&S)"), Panel1);
     Button2->setObjectName(QStringLiteral("Button2"));
     Button2->setGeometry(4, 26, 56, 20);
@@ -135,14 +138,17 @@ void TForm1::createControls() {
     Edit3 = new toolkit::ByteLimitedLineEdit(Panel1);
     Edit3->setObjectName(QStringLiteral("Edit3"));
     Edit3->setGeometry(64, 26, 187, 20);
+    Edit3->setAccessibleName(QStringLiteral("題名"));
     Edit3->setByteLimit(kSubjectLimit);
+    // A dropped, dictated or converted subject that does not fit is refused whole.
+    Edit3->setWholeInsertions(true);
     // Shift+Insert and the context menu paste by the same rule as the paste command.
     Edit3->setPasteHandler([this] {
         if (toolkit::clipboard::hasText())
             subject_paste::paste(Edit3);
     });
 
-    Panel3 = makePanel(client, "Panel3");
+    Panel3 = makePanel(client, "Panel3", QStringLiteral("送信"));
     Panel3->setGeometry(255, 0, 34, 49);
     SpeedButton181 = new QToolButton(Panel3);
     SpeedButton181->setObjectName(QStringLiteral("SpeedButton181"));
@@ -152,9 +158,10 @@ void TForm1::createControls() {
     SpeedButton181->setIcon(QIcon(sendPicture()));
     SpeedButton181->setIconSize(QSize(26, 40));
     SpeedButton181->setToolTip(QStringLiteral("メールを送信します。"));
+    SpeedButton181->setAccessibleName(QStringLiteral("送信"));
     connect(SpeedButton181, &QToolButton::clicked, this, [this] { SpeedButton181Click(); });
 
-    Panel2 = makePanel(client, "Panel2");
+    Panel2 = makePanel(client, "Panel2", QStringLiteral("本文"));
     Panel2->setGeometry(0, 49, 153, 175);
     Label1 = new QLabel(QStringLiteral("本文"), Panel2);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -173,14 +180,19 @@ void TForm1::createControls() {
     Memo1 = new toolkit::ByteLimitedMemo(Panel2);
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setGeometry(5, 16, 142, 153);
+    Label1->setBuddy(Memo1);
+    toolkit::accessibility::nameScrollArea(Memo1, {});
+    Memo1->setAccessibleDescription(Label3->accessibleName());
 
     PageControl1 = new PictographPalette(client);
     PageControl1->setGeometry(153, 49, 136, 175);
+    PageControl1->setAccessibleName(QStringLiteral("絵文字パレット"));
     connect(PageControl1, &PictographPalette::buttonClicked, this,
             [this](QAbstractButton* button) { SpeedButton1Click(button); });
 
     StatusBar1 = new toolkit::StatusBar(3, client);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setAccessibleName(QStringLiteral("ステータスバー"));
     StatusBar1->setPanelWidth(0, 100);
     StatusBar1->setPanelWidth(1, 109);
     StatusBar1->setPanelText(0, kRecipientPanel);
@@ -441,6 +453,11 @@ void TForm1::setCounterText(const QString& text) {
     // the layout sets its left.
     const bool placed = !Label3->text().isEmpty();
     Label3->setText(text);
+    // Said with the body: the bare number would tell a screen reader's user nothing.
+    const QString spoken = QStringLiteral("本文 %1バイト").arg(text);
+    Label3->setAccessibleName(spoken);
+    if (Memo1)
+        Memo1->setAccessibleDescription(spoken);
     if (placed)
         placeCounter(Label3->x());
     else

@@ -57,7 +57,7 @@ class TForm1 : public QMainWindow {
     QLabel* Label1;
     QLabel* Label3;
     QLabel* Label2;
-    toolkit::ByteLimitedMemo* Memo1;
+    toolkit::ByteLimitedMemo* Memo1 = nullptr;
     PictographPalette* PageControl1;
     toolkit::StatusBar* StatusBar1;
 

@@ -74,6 +74,8 @@ class CompactTabStyle : public QProxyStyle {
 PictographButton::PictographButton(char32_t codePoint, QWidget* parent)
     : QAbstractButton(parent), codePoint_(codePoint) {
     setText(QString::fromUcs4(&codePoint_, 1));
+    // A screen reader says the pictograph's name, not its private-use character.
+    setAccessibleName(pictographs::spokenName(codePoint_));
     setFocusPolicy(Qt::NoFocus);
     // A flat button shows its edge only under the mouse.
     setAttribute(Qt::WA_Hover);
@@ -141,6 +143,12 @@ QWidget* PictographPalette::makeTab(int tab) {
                 [this, button] { emit buttonClicked(button); });
         buttons_.append(button);
     }
-    addTab(page, pictographs::tabCaption(tab));
+    const int index = addTab(page, pictographs::tabCaption(tab));
+    const QString caption = pictographs::tabCaption(tab);
+    tabBar()->setAccessibleTabName(index,
+                                   QStringLiteral("絵文字%1 %2")
+                                       .arg(tab + 1)
+                                       .arg(pictographs::spokenName(caption.back().unicode())));
+    page->setAccessibleName(tabBar()->accessibleTabName(index));
     return page;
 }

@@ -197,6 +197,21 @@ char32_t forEmoji(std::u32string_view emoji) {
     return key == 0 ? 0 : emojiIndex().value(key, 0);
 }
 
+QString spokenName(char32_t pictograph) {
+    struct Name {
+        char32_t pictograph;
+        const char16_t* name;
+    };
+    static constexpr Name kNames[] = {
+#include "pictograph_names.inc"
+    };
+    for (const Name& n : kNames) {
+        if (n.pictograph == pictograph)
+            return QString::fromUtf16(n.name);
+    }
+    return {};
+}
+
 std::u32string_view emojiOf(char32_t pictograph) {
     for (const EmojiEntry& e : kEmoji) {
         if (e.pictograph == pictograph)

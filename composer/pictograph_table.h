@@ -41,6 +41,10 @@ char32_t forEmoji(std::u32string_view emoji);
 // The standard emoji of a pictograph, empty when it has none.
 std::u32string_view emojiOf(char32_t pictograph);
 
+// What a screen reader says for a pictograph: the Japanese short name of its emoji, or
+// a name of what it shows; empty for a code not in the palette.
+QString spokenName(char32_t pictograph);
+
 // `text` with every standard emoji that has a pictograph replaced by it. A variation
 // selector (U+FE0E, U+FE0F) after such an emoji, or inside a keycap sequence, goes
 // with it. None of these emoji can be held by code page 932, so nothing the code page

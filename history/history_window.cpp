@@ -19,6 +19,7 @@
 #include "app/ini_document.h"
 #include "app/settings_file.h"
 #include "app/window_placement.h"
+#include "toolkit/accessibility.h"
 #include "toolkit/clipboard.h"
 #include "toolkit/cp932.h"
 #include "toolkit/error_report.h"
@@ -84,6 +85,7 @@ TForm7::TForm7(Forms& forms) : SecondaryWindow(forms, 7) {
     Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     Memo1->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    toolkit::accessibility::nameScrollArea(Memo1, QStringLiteral("送信履歴"));
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Memo1->setTabChangesFocus(true);
     Button2 = makeButton(this, "Button2", QStringLiteral("履歴削除(&D)"), 73,

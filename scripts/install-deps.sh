@@ -18,6 +18,8 @@ packages=(
   openbox xdotool x11-utils
   desktop-file-utils fontconfig libfontconfig-dev
   clang libclang-rt-14-dev
+  unicode-cldr-core
+  dbus at-spi2-core python3-pyatspi
 )
 
 missing=()

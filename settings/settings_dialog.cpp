@@ -21,6 +21,7 @@
 
 #include "app/settings_file.h"
 #include "composer/composer_window.h"
+#include "toolkit/accessibility.h"
 #include "toolkit/byte_limited_edit.h"
 #include "toolkit/cp932.h"
 #include "toolkit/error_report.h"
@@ -244,6 +245,7 @@ void TForm2::createGeneralTab() {
     ListBox1->setGeometry(8, 16, 185, 41);
     ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
     ListBox1->setUniformItemSizes(true);
+    toolkit::accessibility::nameScrollArea(ListBox1, QStringLiteral("題名ボタン押時入力文字"));
     ListBox1->setItemDelegate(new PhraseRowDelegate(ListBox1));
     // Three rows fit the 41 pixels only without a horizontal scroll bar; a phrase
     // wider than the list is cut at its edge.
@@ -307,6 +309,7 @@ void TForm2::createMailTab() {
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setFont(toolkit::fonts::fieldFont());
     Memo1->setGeometry(16, 16, 126, 54);
+    toolkit::accessibility::nameScrollArea(Memo1, QStringLiteral("署名"));
     // Tab leaves the signature; Enter makes a new line.
     Memo1->setTabChangesFocus(true);
     SpeedButton3 =

@@ -9,8 +9,10 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QUrl>
+#include <algorithm>
 #include <limits>
 
+#include "toolkit/beep.h"
 #include "toolkit/clipboard.h"
 #include "toolkit/cp932.h"
 
@@ -195,14 +197,35 @@ void ByteLimitedLineEdit::undo() {
     modified_ = true;
 }
 
+QString ByteLimitedLineEdit::admitted(const QString& fit, const QString& text) const {
+    if (!wholeInsertions_ || fit.size() == insertable(text).size())
+        return fit;
+    systemBeep();
+    return {};
+}
+
 bool ByteLimitedLineEdit::replaceSelection(const QString& text) {
     if (isReadOnly())
         return false;
-    const QString fit = fitting(text);
+    const QString fit = admitted(fitting(text), text);
     if (fit.isEmpty() && !text.isEmpty())
         return false;
     edit([&] { QLineEdit::insert(fit); });
     return true;
+}
+
+bool ByteLimitedLineEdit::replaceRange(int start, int end, const QString& text) {
+    const int length = int(QLineEdit::text().size());
+    start = std::clamp(start, 0, length);
+    end = std::clamp(end, start, length);
+    const State before = state();
+    setSelection(start, end - start);
+    if (replaceSelection(text))
+        return true;
+    // Refused: the caret and the selection go back to where they were.
+    setCursorPosition(before.anchor);
+    cursorForward(true, before.position - before.anchor);
+    return false;
 }
 
 void ByteLimitedLineEdit::pasteLimited() {
@@ -246,8 +269,8 @@ void ByteLimitedLineEdit::inputMethodEvent(QInputMethodEvent* event) {
         return;
     }
     QInputMethodEvent limited(event->preeditString(), event->attributes());
-    limited.setCommitString(fitting(event->commitString()), event->replacementStart(),
-                            event->replacementLength());
+    limited.setCommitString(admitted(fitting(event->commitString()), event->commitString()),
+                            event->replacementStart(), event->replacementLength());
     edit([&] { QLineEdit::inputMethodEvent(&limited); });
 }
 
@@ -276,6 +299,11 @@ void ByteLimitedLineEdit::dropEvent(QDropEvent* event) {
     const QString whole = insertable(event->mimeData()->text());
     const QString fit = fitting(event->mimeData()->text(), ownMove);
     const Qt::DropActions actions = limitedDropActions(event, fit, whole);
+    if (wholeInsertions_ && fit.size() != whole.size()) {
+        systemBeep();
+        event->ignore();
+        return;
+    }
     if (!actions || fit.isEmpty()) {
         event->ignore();
         return;
@@ -413,6 +441,23 @@ bool ByteLimitedMemo::replaceSelection(const QString& text) {
         return false;
     edit([&] { insertPlain(fit); });
     return true;
+}
+
+bool ByteLimitedMemo::replaceRange(int start, int end, const QString& text) {
+    const int length = int(toPlainText().size());
+    start = std::clamp(start, 0, length);
+    end = std::clamp(end, start, length);
+    const State before = state();
+    QTextCursor c = textCursor();
+    c.setPosition(start);
+    c.setPosition(end, QTextCursor::KeepAnchor);
+    setTextCursor(c);
+    if (replaceSelection(text))
+        return true;
+    c.setPosition(before.anchor);
+    c.setPosition(before.position, QTextCursor::KeepAnchor);
+    setTextCursor(c);
+    return false;
 }
 
 void ByteLimitedMemo::pasteLimited() {

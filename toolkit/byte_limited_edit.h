@@ -9,8 +9,9 @@
 class QMenu;
 
 // Text fields whose input limit counts bytes of code page 932. What the user types,
-// commits through an input method, pastes or drops goes in only as far as it fits,
-// in whole characters; text the program sets is never cut. While a field holds more
+// commits through an input method, pastes, drops or enters through the accessibility
+// interface (dictation, on-screen keyboards) goes in only as far as it fits, in whole
+// characters; text the program sets is never cut. While a field holds more
 // than its limit, further input is refused and deleting still works. Characters the
 // code page cannot hold never enter as such (see cp932::normalizeForInput).
 //
@@ -48,6 +49,14 @@ class ByteLimitedLineEdit : public QLineEdit {
     // is set (the paste key, Shift+Insert and the context menu all come here).
     void pasteLimited();
     void cut();
+    // Replaces the characters [start, end) with `text` under the field's rule, as a
+    // user edit: what assistive technology asks for.
+    bool replaceRange(int start, int end, const QString& text);
+
+    // Text that enters other than by a typed key (input method, drop, assistive
+    // technology, paste without a handler) goes in whole or not at all, refused with
+    // the system beep: for a field whose text must not end up cut, like a subject.
+    void setWholeInsertions(bool whole) { wholeInsertions_ = whole; }
 
     void setInputFilter(InputFilter filter) { filter_ = std::move(filter); }
     void setInputMethodEnabled(bool enabled);
@@ -81,7 +90,12 @@ class ByteLimitedLineEdit : public QLineEdit {
     // What of `text` fits; the selection's bytes count as free when the text replaces it.
     QString fitting(const QString& text, bool replacesSelection = true) const;
 
+    // What of `text` goes in for an insertion other than typing: all of `fit`, or
+    // nothing (with the beep) when the field takes insertions only whole.
+    QString admitted(const QString& fit, const QString& text) const;
+
     int byteLimit_ = 0;
+    bool wholeInsertions_ = false;
     InputFilter filter_;
     std::function<void()> pasteHandler_;
     bool modified_ = false;
@@ -117,6 +131,9 @@ class ByteLimitedMemo : public QPlainTextEdit {
     bool replaceSelection(const QString& text);
     void pasteLimited();
     void cut();
+    // Replaces the characters [start, end) of the widget's text ('\n' line breaks)
+    // with `text` under the limit, as a user edit.
+    bool replaceRange(int start, int end, const QString& text);
 
     void setInputFilter(InputFilter filter) { filter_ = std::move(filter); }
     void setInputMethodEnabled(bool enabled);

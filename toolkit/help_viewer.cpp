@@ -9,6 +9,7 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
+#include "toolkit/accessibility.h"
 #include "toolkit/fonts.h"
 #include "toolkit/url_opener.h"
 
@@ -70,6 +71,7 @@ HelpViewer::HelpViewer() : QWidget(nullptr, Qt::Window) {
     forward_ = new QPushButton(QStringLiteral("進む(&F)"), this);
     browser_ = new TopicBrowser(this);
     browser_->setObjectName(QStringLiteral("HelpText"));
+    accessibility::nameScrollArea(browser_, QStringLiteral("ヘルプ"));
     QFont text = fonts::windowFont();
     text.setPixelSize(14);
     browser_->setFont(text);

@@ -7,6 +7,7 @@
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
@@ -89,16 +90,19 @@ TEST_F(ComposerInput, ADropWithoutLocalFilesIsText) {
     EXPECT_EQ(form1->StatusBar1->panelText(1), QStringLiteral("添付：なし"));
 }
 
-TEST_F(ComposerInput, TextThatOnlyPartlyFitsIsCopiedNeverMoved) {
-    // Forty characters dragged with Shift, which asks for a move, onto the Subject.
+TEST_F(ComposerInput, TheSubjectTakesTextWholeOrBeepsTheBodyTakesWhatFitsAsACopy) {
+    toolkit::BeepRecorder beeps;
+    // Forty characters dragged with Shift, which asks for a move, onto the Subject: as
+    // with a paste, refused whole with the beep.
     QMimeData forty;
     forty.setText(QString(40, QLatin1Char('m')));
     EXPECT_EQ(platformDrop(form1->Edit3, middle(form1->Edit3), &forty,
                            Qt::CopyAction | Qt::MoveAction, Qt::ShiftModifier),
-              Qt::CopyAction);
-    EXPECT_EQ(form1->Edit3->byteLength(), 30);
+              Qt::IgnoreAction);
+    EXPECT_EQ(form1->Edit3->byteLength(), 0);
+    EXPECT_EQ(beeps.systemBeeps(), 1);
 
-    // What fits whole may move; a drop the source only lets move is refused when cut.
+    // What fits whole may move.
     form1->Edit3->setText(QString(20, QLatin1Char('s')));
     QMimeData five;
     five.setText(QStringLiteral("12345"));
@@ -106,16 +110,27 @@ TEST_F(ComposerInput, TextThatOnlyPartlyFitsIsCopiedNeverMoved) {
                            Qt::CopyAction | Qt::MoveAction, Qt::ShiftModifier),
               Qt::MoveAction);
     EXPECT_EQ(form1->Edit3->byteLength(), 25);
-    EXPECT_EQ(platformDrop(form1->Edit3, middle(form1->Edit3), &forty, Qt::MoveAction),
-              Qt::IgnoreAction);
-    EXPECT_EQ(form1->Edit3->byteLength(), 25);
 
-    // The same into the body at its limit.
+    // A conversion committed by the input method goes by the same rule.
+    focus(form1->Edit3);
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("かきくけ"));
+    QApplication::sendEvent(form1->Edit3, &commit);
+    EXPECT_EQ(form1->Edit3->byteLength(), 25);
+    EXPECT_EQ(beeps.systemBeeps(), 2);
+    QInputMethodEvent fits;
+    fits.setCommitString(QStringLiteral("かき"));
+    QApplication::sendEvent(form1->Edit3, &fits);
+    EXPECT_EQ(form1->Edit3->byteLength(), 29);
+
+    // The body at its limit takes what fits, as a copy: a move would delete from the
+    // source what was not taken.
     form1->Memo1->setText(QString(480, QLatin1Char('b')));
     EXPECT_EQ(platformDrop(bodyViewport(form1), {5, 5}, &forty, Qt::CopyAction | Qt::MoveAction,
                            Qt::ShiftModifier),
               Qt::CopyAction);
     EXPECT_EQ(form1->Label3->text(), QStringLiteral("500"));
+    EXPECT_EQ(beeps.systemBeeps(), 2);
 }
 
 TEST_F(ComposerInput, ADropIsOneUndoStep) {
