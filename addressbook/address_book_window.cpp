@@ -191,6 +191,8 @@ void TForm4::createToolBar() {
     ToolButton3 =
         button("ToolButton3", QStringLiteral("閉じる(&C)"),
                QStringLiteral("アドレス帳を閉じます。"), Picture::Close, &TForm4::ToolButton3Click);
+    ToolBar1->setAccessibleName(QStringLiteral("ツールバー"));
+    setEscapeButton(ToolButton3);
 }
 
 void TForm4::createControls() {

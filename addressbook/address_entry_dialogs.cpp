@@ -124,6 +124,7 @@ void AddressEntryDialog::createButtons(int registerLeft, int cancelLeft) {
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
     Button3 = pushButton("Button3", QStringLiteral("やめる(&A)"), cancelLeft);
     connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
+    setEscapeButton(Button3);
 }
 
 void AddressEntryDialog::createEditMenu() {

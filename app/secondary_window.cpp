@@ -1,6 +1,8 @@
 #include "app/secondary_window.h"
 
+#include <QAbstractButton>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QShowEvent>
 
 #include "app/settings_file.h"
@@ -18,6 +20,9 @@ void SecondaryWindow::frameChanged(QSize) {}
 
 void SecondaryWindow::showWindow() {
     if (isVisible()) {
+        // A minimised window comes back as it was before.
+        if (isMinimized())
+            setWindowState(windowState() & ~Qt::WindowMinimized);
         raise();
         activateWindow();
         return;
@@ -57,6 +62,16 @@ void SecondaryWindow::showEvent(QShowEvent* event) {
 void SecondaryWindow::closeEvent(QCloseEvent* event) {
     FormClose();
     event->accept();
+}
+
+void SecondaryWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && escapeButton_) {
+        if (escapeButton_->isEnabled())
+            escapeButton_->click();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void SecondaryWindow::makeFixedDialog(int clientWidth, int clientHeight) {

@@ -10,6 +10,8 @@ class IniDocument;
 // command (a visible one comes to the front), hidden again when closed. By default
 // it reads "Top<n>"/"Left<n>" each time it is shown and writes them each time it
 // closes; subclasses change what they read and write.
+class QAbstractButton;
+
 class SecondaryWindow : public QWidget {
     Q_OBJECT
   public:
@@ -38,9 +40,14 @@ class SecondaryWindow : public QWidget {
 
     // A fixed-size dialog frame with only a close box.
     void makeFixedDialog(int clientWidth, int clientHeight);
+    // The button Escape presses: the window's cancel or close button. Without one,
+    // Escape does nothing.
+    void setEscapeButton(QAbstractButton* button) { escapeButton_ = button; }
+    void keyPressEvent(QKeyEvent* event) override;
 
     Forms& forms_;
 
   private:
     int number_;
+    QAbstractButton* escapeButton_ = nullptr;
 };

@@ -13,6 +13,7 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QSessionManager>
+#include <QShortcut>
 #include <QToolButton>
 #include <QUrl>
 
@@ -187,6 +188,11 @@ void TForm1::createControls() {
     PageControl1 = new PictographPalette(client);
     PageControl1->setGeometry(153, 49, 136, 175);
     PageControl1->setAccessibleName(QStringLiteral("絵文字パレット"));
+    // The keyboard's way to the palette from the Subject or the body.
+    PageControl1->setToolTip(
+        QStringLiteral("Ctrl+P: 題名か本文のカーソル位置に絵文字を挿入します。"));
+    auto* pictographKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), this);
+    connect(pictographKey, &QShortcut::activated, this, [this] { choosePictograph(); });
     connect(PageControl1, &PictographPalette::buttonClicked, this,
             [this](QAbstractButton* button) { SpeedButton1Click(button); });
 
@@ -446,6 +452,14 @@ void TForm1::resetComposer() {
     attachmentPath_.clear();
     StatusBar1->setPanelText(0, kRecipientPanel);
     StatusBar1->setPanelText(1, kNoAttachment);
+}
+
+void TForm1::choosePictograph() {
+    QWidget* field = focusedField();
+    if (field != Edit3 && field != Memo1)
+        return;
+    const QRect caret = field->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    PageControl1->chooseFromMenu(field->mapToGlobal(caret.bottomLeft()));
 }
 
 void TForm1::setCounterText(const QString& text) {

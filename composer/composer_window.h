@@ -121,6 +121,8 @@ class TForm1 : public QMainWindow {
     void S2Click();
     // A pictograph button: its caption goes into the Subject or the body.
     void SpeedButton1Click(QAbstractButton* button);
+    // Ctrl+P in the Subject or the body: the palette as a menu at the caret.
+    void choosePictograph();
     void N5Click();
     void D1Click();
     // Files dropped on the window: the first becomes the attachment.

@@ -3,6 +3,7 @@
 #include <qdrawutil.h>
 #include <QColor>
 #include <QFontMetricsF>
+#include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
 #include <QProxyStyle>
@@ -126,6 +127,28 @@ PictographPalette::PictographPalette(QWidget* parent) : QTabWidget(parent) {
     TabSheet2 = makeTab(1);
     TabSheet3 = makeTab(2);
     setCurrentIndex(0);
+}
+
+void PictographPalette::chooseFromMenu(const QPoint& globalPos) {
+    if (!menu_) {
+        menu_ = new QMenu(this);
+        for (int tab = 0; tab < count(); ++tab) {
+            QMenu* page = menu_->addMenu(QStringLiteral("&%1 ").arg(tab + 1) +
+                                         tabBar()->accessibleTabName(tab));
+            for (PictographButton* button : buttons_) {
+                if (button->parentWidget() != widget(tab))
+                    continue;
+                QString caption = button->accessibleName();
+                caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
+                QAction* action = page->addAction(QIcon(button->grab()), caption);
+                action->setData(QVariant::fromValue(static_cast<QObject*>(button)));
+            }
+        }
+    }
+    if (QAction* chosen = menu_->exec(globalPos)) {
+        if (auto* button = qobject_cast<PictographButton*>(chosen->data().value<QObject*>()))
+            emit buttonClicked(button);
+    }
 }
 
 QWidget* PictographPalette::makeTab(int tab) {

@@ -4,6 +4,8 @@
 #include <QList>
 #include <QTabWidget>
 
+class QMenu;
+
 // One flat 14 × 14 button of the palette: its caption is the pictograph, drawn in the
 // pictograph's colour. It never takes the keyboard focus, so a click leaves the caret
 // and the selection in the field the user was typing in.
@@ -36,6 +38,11 @@ class PictographPalette : public QTabWidget {
     // All buttons, in tab and code order.
     const QList<PictographButton*>& buttons() const { return buttons_; }
 
+    // The palette for the keyboard: a menu of the three tabs at `globalPos`, each
+    // pictograph with its picture and spoken name. Choosing one clicks its button once
+    // the menu has closed, so the focus is back in the field it was typed from.
+    void chooseFromMenu(const QPoint& globalPos);
+
   signals:
     // Any of the buttons was clicked; its text() is the pictograph.
     void buttonClicked(QAbstractButton* button);
@@ -44,4 +51,5 @@ class PictographPalette : public QTabWidget {
     QWidget* makeTab(int tab);
 
     QList<PictographButton*> buttons_;
+    QMenu* menu_ = nullptr;
 };

@@ -77,12 +77,17 @@ TAboutBox::TAboutBox(Forms& forms) : SecondaryWindow(forms, 3) {
     Link->move(80, 136);
     Link->adjustSize();
     Link->installEventFilter(this);
+    // Reached with Tab and opened with Enter or Space, as well as by a click.
+    Link->setFocusPolicy(Qt::TabFocus);
+    Link->setAccessibleDescription(QStringLiteral("ホームページを開きます。"));
 
     OKButton = new QPushButton(QStringLiteral("閉じる(&C)"), this);
     OKButton->setObjectName(QStringLiteral("OKButton"));
     OKButton->setGeometry(215, 148, 75, 25);
     OKButton->setDefault(true);
     connect(OKButton, &QPushButton::clicked, this, [this] { OKButtonClick(); });
+    setEscapeButton(OKButton);
+    setTabOrder(Link, OKButton);
 
     setBackground(artwork::aboutBackgroundJpeg());
 
@@ -164,6 +169,17 @@ void TAboutBox::LinkClick() {
     toolkit::openUrl(this, QUrl(homePage()));
 }
 
+void TAboutBox::showLinkFocus(bool focused) {
+    // The focused link stands out in the selection's colours, as a focused item does.
+    Link->setAutoFillBackground(focused);
+    Link->setAttribute(Qt::WA_TranslucentBackground, !focused);
+    QPalette colours = Link->palette();
+    colours.setColor(QPalette::Window, palette().color(QPalette::Highlight));
+    colours.setColor(QPalette::WindowText,
+                     focused ? palette().color(QPalette::HighlightedText) : QColor(Qt::blue));
+    Link->setPalette(colours);
+}
+
 void TAboutBox::keyPressEvent(QKeyEvent* event) {
     // The close button is the default button.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
@@ -174,6 +190,15 @@ void TAboutBox::keyPressEvent(QKeyEvent* event) {
 }
 
 bool TAboutBox::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Link && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+            LinkClick();
+            return true;
+        }
+    }
+    if (watched == Link && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut))
+        showLinkFocus(event->type() == QEvent::FocusIn);
     if (watched == Link && event->type() == QEvent::MouseButtonRelease) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::LeftButton &&

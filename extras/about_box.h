@@ -45,6 +45,7 @@ class TAboutBox : public SecondaryWindow {
 
   private:
     void centre();
+    void showLinkFocus(bool focused);
     void watchFrame();
 
     bool centred_ = false;

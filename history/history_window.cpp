@@ -114,6 +114,7 @@ TForm7::TForm7(Forms& forms) : SecondaryWindow(forms, 7) {
     connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
     connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
     connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
+    setEscapeButton(Button4);
     createEditMenu();
     loadTimer_ = new QTimer(this);
     loadTimer_->setSingleShot(true);
