@@ -51,6 +51,19 @@ void resizeOuter(QWidget* window, int w, int h) {
 }
 
 void readPosition(const IniDocument& doc, QWidget* window, int number) {
+    auto* keeper = window->findChild<FrameKeeper*>(QString(), Qt::FindDirectChildrenOnly);
+    // Shown again, the window has no frame until the window manager gives it back, and
+    // move() would then take the frame's place for the client's: each showing would
+    // creep by the frame. The client goes inside the frame it had.
+    if (const QMargins known = keeper ? keeper->knownMargins() : QMargins();
+        !known.isNull() && frameExtra(window).isNull()) {
+        const QPoint frame = window->geometry().topLeft() - QPoint(known.left(), known.top());
+        const int top = doc.readInteger("Window", key("Top", number), frame.y());
+        const int left = doc.readInteger("Window", key("Left", number), frame.x());
+        window->setGeometry(QRect(QPoint(left + known.left(), top + known.top()), window->size()));
+        keeper->placeAt(QPoint(left, top));
+        return;
+    }
     // pos() and move() of a top-level window are those of its frame.
     const int top = doc.readInteger("Window", key("Top", number), outerPos(window).y());
     window->move(outerPos(window).x(), top);
@@ -58,7 +71,7 @@ void readPosition(const IniDocument& doc, QWidget* window, int number) {
     window->move(left, outerPos(window).y());
     // Placed before its frame is known, the window may get its frame around the spot
     // instead of at it; the keeper puts the frame there once it is known.
-    if (auto* keeper = window->findChild<FrameKeeper*>(QString(), Qt::FindDirectChildrenOnly))
+    if (keeper)
         keeper->placeAt(QPoint(left, top));
 }
 
@@ -96,6 +109,8 @@ bool FrameKeeper::eventFilter(QObject* watched, QEvent* event) {
         return false;
     }
     const QSize extra = frameExtra(window_);
+    if (!extra.isNull())
+        margins_ = frameMargins(window_);
     if (extra == extra_) {
         if (type == QEvent::Move && extra_ != QSize(0, 0))
             asked_.reset();  // framed and moved: where it is now is its place

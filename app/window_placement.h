@@ -48,6 +48,9 @@ class FrameKeeper : public QObject {
     explicit FrameKeeper(QWidget* window, std::function<void(QSize extra)> frameChanged = {});
 
     QSize extra() const { return extra_; }
+    // The frame last seen around the window; kept while the window is hidden, when
+    // the window manager has taken its frame away.
+    QMargins knownMargins() const { return margins_; }
     // The frame's place asked for before the frame was known; it is applied again when
     // the frame appears.
     void placeAt(QPoint framePos) { asked_ = framePos; }
@@ -59,6 +62,7 @@ class FrameKeeper : public QObject {
     QWidget* window_;
     std::function<void(QSize)> frameChanged_;
     QSize extra_;
+    QMargins margins_;
     std::optional<QPoint> asked_;
     bool applying_ = false;
 };
