@@ -11,6 +11,7 @@
 #include <QTabBar>
 
 #include "composer/pictograph_table.h"
+#include "toolkit/contrast.h"
 #include "toolkit/fonts.h"
 
 namespace {
@@ -23,8 +24,10 @@ constexpr qreal kGlyphOutline = 0.6;
 
 // The pictograph at a caption's end drawn like a button's: filled and outlined in its
 // colour. The text draws it as a thin line in the caption's colour otherwise.
-void drawPictograph(QPainter* p, const QPointF& origin, const QFont& font, char32_t cp) {
-    const QColor colour = QColor::fromRgb(pictographs::colour(cp));
+void drawPictograph(QPainter* p, const QPointF& origin, const QFont& font, char32_t cp,
+                    const QColor& background) {
+    const QColor colour =
+        toolkit::contrast::readable(QColor::fromRgb(pictographs::colour(cp)), background);
     QPainterPath glyph;
     glyph.addText(origin, font, QString::fromUcs4(&cp, 1));
     p->save();
@@ -66,7 +69,7 @@ class CompactTabStyle : public QProxyStyle {
         painter->drawText(QPointF(x, baseline), digit);
         painter->restore();
         drawPictograph(painter, QPointF(x + metrics.horizontalAdvance(digit), baseline),
-                       painter->font(), last);
+                       painter->font(), last, tab->palette.color(QPalette::Window));
     }
 };
 
@@ -82,6 +85,13 @@ PictographButton::PictographButton(char32_t codePoint, QWidget* parent)
     setAttribute(Qt::WA_Hover);
 }
 
+QColor PictographButton::shownColour() const {
+    // The design's colour, unless the desktop's palette puts it on a background it
+    // would barely stand out from.
+    return toolkit::contrast::readable(QColor::fromRgb(pictographs::colour(codePoint_)),
+                                       palette().color(backgroundRole()));
+}
+
 QSize PictographButton::sizeHint() const {
     return {kButtonSize, kButtonSize};
 }
@@ -95,8 +105,8 @@ void PictographButton::paintEvent(QPaintEvent*) {
     } else if (underMouse() && isEnabled()) {
         qDrawShadePanel(&p, r, palette(), false, 1);
     }
-    const QColor colour = isEnabled() ? QColor::fromRgb(pictographs::colour(codePoint_))
-                                      : palette().color(QPalette::Disabled, QPalette::WindowText);
+    const QColor colour =
+        isEnabled() ? shownColour() : palette().color(QPalette::Disabled, QPalette::WindowText);
     // Centred like a caption; it sinks by one pixel while the button is held down.
     const QFontMetricsF metrics(font());
     QPointF origin((r.width() - metrics.horizontalAdvance(text())) / 2,

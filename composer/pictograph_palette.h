@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QColor>
 #include <QList>
 #include <QTabWidget>
 
@@ -15,6 +16,9 @@ class PictographButton : public QAbstractButton {
     PictographButton(char32_t codePoint, QWidget* parent);
 
     char32_t codePoint() const { return codePoint_; }
+    // The colour the pictograph is drawn in: its design colour, made darker or lighter
+    // where the palette's background would leave it less than 3:1 of contrast.
+    QColor shownColour() const;
     QSize sizeHint() const override;
 
   protected:

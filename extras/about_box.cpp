@@ -20,8 +20,17 @@ namespace {
 constexpr int kFramePollMs = 20;
 constexpr int kFramePolls = 100;
 
+// The labels stand on the light picture, not on the palette's background: they keep the
+// dark text they were designed with whatever colours the desktop uses.
+void designColour(QLabel* label) {
+    QPalette colours = label->palette();
+    colours.setColor(QPalette::WindowText, Qt::black);
+    label->setPalette(colours);
+}
+
 QLabel* transparentLabel(QWidget* parent, const QString& text, int left, int top) {
     auto* label = new QLabel(text, parent);
+    designColour(label);
     label->setAttribute(Qt::WA_TranslucentBackground);
     label->move(left, top);
     label->adjustSize();
@@ -55,6 +64,7 @@ TAboutBox::TAboutBox(Forms& forms) : SecondaryWindow(forms, 3) {
     mincho.setPixelSize(16);
     Version->setFont(mincho);
     Version->setAttribute(Qt::WA_TranslucentBackground);
+    designColour(Version);
     Version->move(80, 96);
     Version->adjustSize();
 

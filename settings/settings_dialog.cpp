@@ -1,6 +1,7 @@
 #include "settings/settings_dialog.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,7 +15,9 @@
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyleFactory>
 #include <QStyledItemDelegate>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
 #include <algorithm>
@@ -48,16 +51,24 @@ class PhraseRowDelegate : public QStyledItemDelegate {
     }
 };
 
-// Tabs as narrow as their captions allow, so that all five fit the dialog's width.
+// Tabs only as much wider than their captions as the dialog's width leaves room for, so
+// that all five show their whole captions whatever the style and its fonts: the room
+// beside the captions shrinks, never the captions.
 class CompactTabStyle : public QProxyStyle {
   public:
     using QProxyStyle::QProxyStyle;
     int pixelMetric(PixelMetric metric, const QStyleOption* option,
                     const QWidget* widget) const override {
-        if (metric == PM_TabBarTabHSpace) {
-            return 12;
-        }
-        return QProxyStyle::pixelMetric(metric, option, widget);
+        const int own = QProxyStyle::pixelMetric(metric, option, widget);
+        const auto* bar = qobject_cast<const QTabBar*>(widget);
+        if (metric != PM_TabBarTabHSpace || !bar || bar->count() == 0 || !bar->parentWidget())
+            return own;
+        int captions = 0;
+        for (int i = 0; i < bar->count(); ++i)
+            captions += bar->fontMetrics().horizontalAdvance(bar->tabText(i));
+        // The tab widget's frame takes a few pixels at each end.
+        const int room = bar->parentWidget()->width() - 8 - captions;
+        return std::clamp(room / bar->count(), 4, own);
     }
 };
 
@@ -199,9 +210,15 @@ void TForm2::createControls() {
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     PageControl1->setGeometry(0, 0, 281, 241);
-    auto* tabStyle = new CompactTabStyle;
+    // Over the style itself, not over a platform theme's proxy of it: a proxy of a proxy
+    // draws the captions cut off (qt6ct).
+    QStyle* base = QApplication::style();
+    if (auto* proxy = qobject_cast<QProxyStyle*>(base))
+        base = proxy->baseStyle();
+    auto* tabStyle = new CompactTabStyle(QStyleFactory::create(base->name()));
     tabStyle->setParent(PageControl1->tabBar());
     PageControl1->tabBar()->setStyle(tabStyle);
+    PageControl1->setElideMode(Qt::ElideNone);
     createGeneralTab();
     createConnectionTab();
     createMailTab();

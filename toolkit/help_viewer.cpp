@@ -1,15 +1,18 @@
 #include "toolkit/help_viewer.h"
 
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QScreen>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 #include "toolkit/accessibility.h"
+#include "toolkit/contrast.h"
 #include "toolkit/fonts.h"
 #include "toolkit/url_opener.h"
 
@@ -75,6 +78,7 @@ HelpViewer::HelpViewer() : QWidget(nullptr, Qt::Window) {
     QFont text = fonts::windowFont();
     text.setPixelSize(14);
     browser_->setFont(text);
+    applyPaletteColours();
     back_->setEnabled(false);
     forward_->setEnabled(false);
 
@@ -99,6 +103,33 @@ HelpViewer::HelpViewer() : QWidget(nullptr, Qt::Window) {
         QRect frame(QPoint(), size());
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());
+    }
+}
+
+void HelpViewer::applyPaletteColours() {
+    // Headings, notes, links and table heads in the desktop's colours, each made
+    // readable on the page where a palette leaves it too close to it; the help file
+    // itself names no colour.
+    const QPalette& p = browser_->palette();
+    const QColor page = p.color(QPalette::Base);
+    const auto on = [&](QPalette::ColorRole role) {
+        return contrast::readable(p.color(role), page, 4.5).name();
+    };
+    browser_->document()->setDefaultStyleSheet(
+        QStringLiteral("h1, h2 { color: %1; } p.note { color: %2; } a { color: %3; } "
+                       "th { background-color: %4; color: %5; }")
+            .arg(on(QPalette::Highlight), on(QPalette::PlaceholderText), on(QPalette::Link),
+                 p.color(QPalette::AlternateBase).name(),
+                 contrast::readable(p.color(QPalette::Text), p.color(QPalette::AlternateBase), 4.5)
+                     .name()));
+}
+
+void HelpViewer::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && browser_) {
+        applyPaletteColours();
+        if (!file_.isEmpty() && !failed_)
+            showTopic(file_, context_);
     }
 }
 

@@ -66,12 +66,16 @@ class HelpViewer : public QWidget {
     bool failed() const { return failed_; }
     QTextBrowser* browser() const { return browser_; }
 
+  protected:
+    void changeEvent(QEvent* event) override;
+
   private:
     HelpViewer();
     void showTopic(const QString& file, int context);
+    void applyPaletteColours();
     friend void showHelp(QWidget*, const QString&, int);
 
-    QTextBrowser* browser_;
+    QTextBrowser* browser_ = nullptr;
     QPushButton* contents_;
     QPushButton* back_;
     QPushButton* forward_;

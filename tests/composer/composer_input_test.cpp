@@ -26,6 +26,7 @@
 #include "toolkit/beep.h"
 #include "toolkit/byte_limited_edit.h"
 #include "toolkit/clipboard.h"
+#include "toolkit/contrast.h"
 #include "toolkit/cp932.h"
 #include "toolkit/message_box.h"
 #include "toolkit/status_bar.h"
@@ -259,7 +260,9 @@ TEST_F(ComposerInput, PaletteTabCaptionsShowTheirPictographsInColour) {
     const QImage image = bar->grab().toImage();
     const char32_t shown[] = {0xE694, 0xE6F0, 0xE754};
     for (int tab = 0; tab < 3; ++tab) {
-        const QColor want = QColor::fromRgb(pictographs::colour(shown[tab]));
+        const QColor want =
+            toolkit::contrast::readable(QColor::fromRgb(pictographs::colour(shown[tab])),
+                                        bar->palette().color(QPalette::Window));
         const QRect r = bar->tabRect(tab);
         int near = 0;
         for (int y = r.top(); y <= r.bottom(); ++y) {
