@@ -98,6 +98,8 @@ class Program:
         self.main = wait_for(lambda: self.window("Mirvane"), "the main window")
 
     def _find_app(self):
+        if self.process.poll() is not None:
+            raise AssertionError("the program ended with %s" % self.process.returncode)
         desktop = pyatspi.Registry.getDesktop(0)
         for app in children(desktop):
             try:
