@@ -26,6 +26,24 @@ CONTAINER_ROLES = {
 }
 
 
+failures = []
+
+
+def check(condition, what):
+    print(("ok: " if condition else "FAILED: ") + what)
+    if not condition:
+        failures.append(what)
+
+
+def outcome():
+    """The exit code of a checking script: 1 when any check failed."""
+    if failures:
+        print("%d check(s) failed" % len(failures))
+        return 1
+    print("all checks passed")
+    return 0
+
+
 def wait_for(predicate, what, timeout=30.0):
     end = time.monotonic() + timeout
     while True:
@@ -177,9 +195,3 @@ def text_of(acc):
     text = acc.queryText()
     return text.getText(0, -1)
 
-
-def census(window):
-    """(controls, named controls, unnamed control descriptions) of one window."""
-    controls = [acc for acc in walk(window) if acc is not window and is_control(acc)]
-    unnamed = [describe(acc) for acc in controls if not acc.name.strip()]
-    return len(controls), len(controls) - len(unnamed), unnamed

@@ -21,18 +21,8 @@ import pyatspi
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import census  # noqa: E402
-from atspi_program import (Program, find, must_find, press, text_of, wait_for,  # noqa: E402
-                           walk)
-
-failures = []
-
-
-def check(condition, what):
-    if condition:
-        print("ok:", what)
-    else:
-        print("FAILED:", what)
-        failures.append(what)
+from atspi_program import (Program, check, find, must_find, outcome, press,  # noqa: E402
+                           text_of, wait_for, walk)
 
 
 def start_smtp(tests_dir):
@@ -159,11 +149,7 @@ def main(program_dir, tests_dir):
         program.close()
         server.kill()
         server.wait()
-    if failures:
-        print("%d check(s) failed" % len(failures))
-        return 1
-    print("all checks passed")
-    return 0
+    return outcome()
 
 
 if __name__ == "__main__":

@@ -4,8 +4,7 @@ number of controls it exposes and how many of them have a name a screen reader c
 
 import pyatspi
 
-from atspi_program import (census, is_control, must_find, press, press_into_modal,
-                           wait_for, walk)
+from atspi_program import is_control, must_find, press, press_into_modal, wait_for, walk
 
 
 def sayable(name):
@@ -70,23 +69,15 @@ def take(program):
     press(button(book, "閉じる(C)"))
     program.wait_gone("アドレス帳")
 
-    press(menu_item(program, "設定(S)..."))
-    settings = program.wait_window("設定")
-    record(settings)
-    press(button(settings, "OK"))
-    program.wait_gone("設定")
-
-    press(menu_item(program, "バージョン情報(V)"))
-    about = program.wait_window("バージョン情報")
-    record(about)
-    press(button(about, "閉じる(C)"))
-    program.wait_gone("バージョン情報")
-
-    press(menu_item(program, "送信履歴表示(L)"))
-    history = program.wait_window("送信履歴")
-    record(history)
-    press(button(history, "閉じる(C)"))
-    program.wait_gone("送信履歴")
+    # The windows the menus open: item, title, the button that closes it.
+    for item, title, closer in (("設定(S)...", "設定", "OK"),
+                                ("バージョン情報(V)", "バージョン情報", "閉じる(C)"),
+                                ("送信履歴表示(L)", "送信履歴", "閉じる(C)")):
+        press(menu_item(program, item))
+        window = program.wait_window(title)
+        record(window)
+        press(button(window, closer))
+        program.wait_gone(title)
     return rows
 
 

@@ -18,19 +18,12 @@ import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import census  # noqa: E402
-from atspi_program import Program, press, press_into_modal, wait_for  # noqa: E402
-
-failures = []
+from atspi_program import (Program, check, outcome, press, press_into_modal,  # noqa: E402
+                           wait_for)
 
 # Motif hints: functions and decorations a window asks for.
 MWM_FUNC_MINIMIZE, MWM_FUNC_MAXIMIZE = 0x08, 0x10
 MWM_DECOR_MINIMIZE, MWM_DECOR_MAXIMIZE = 0x20, 0x40
-
-
-def check(condition, what):
-    print(("ok: " if condition else "FAILED: ") + what)
-    if not condition:
-        failures.append(what)
 
 
 def x(*args):
@@ -168,11 +161,7 @@ def main(program_dir):
         check(places(program) == before, "twenty cycles leave %s where they were" % before)
     finally:
         program.close()
-    if failures:
-        print("%d check(s) failed" % len(failures))
-        return 1
-    print("all checks passed")
-    return 0
+    return outcome()
 
 
 if __name__ == "__main__":
