@@ -19,7 +19,7 @@ packages=(
   desktop-file-utils fontconfig libfontconfig-dev
   clang libclang-rt-14-dev
   unicode-cldr-core
-  dbus at-spi2-core python3-pyatspi qt6ct
+  dbus dbus-daemon dbus-bin at-spi2-core python3-pyatspi qt6ct
 )
 
 missing=()
