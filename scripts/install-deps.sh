@@ -18,6 +18,8 @@ packages=(
   openbox xdotool x11-utils
   desktop-file-utils fontconfig libfontconfig-dev
   clang libclang-rt-14-dev
+  qt6-translations-l10n
+  dpkg-dev file lintian appstream man-db
 )
 
 missing=()
