@@ -13,10 +13,18 @@
 #include "addressbook/address_book.h"
 #include "app/ini_document.h"
 #include "app/settings_file.h"
+#include "fault_helper.h"
 
 namespace {
 
 constexpr uid_t kNobody = 65534;
+
+const QStringList& asNobody() {
+    static const QStringList wrapper = {QStringLiteral("setpriv"), QStringLiteral("--reuid=65534"),
+                                        QStringLiteral("--regid=65534"),
+                                        QStringLiteral("--clear-groups")};
+    return wrapper;
+}
 
 QByteArray native(const QString& path) {
     return QFile::encodeName(path);
@@ -67,12 +75,16 @@ TEST(UserFiles, OnlyTheUsersOwnUnmarkedProgramDirectoryHoldsTheirFiles) {
     EXPECT_EQ(settings_file::placeFor(dir.path()), Place::UserFolders);
     ASSERT_EQ(::chown(native(dir.path()).constData(), ::geteuid(), ::getegid()), 0);
 
-    // One's own directory made read-only.
+    // One's own directory made read-only, as its owner finds it (root may write any).
+    ASSERT_EQ(::chown(native(dir.path()).constData(), kNobody, kNobody), 0);
+    const auto placeForNobody = [&] {
+        return runFileHelper({QStringLiteral("place"), dir.path()}, asNobody()).out;
+    };
+    EXPECT_EQ(placeForNobody(), QByteArray("program directory"));
     ASSERT_EQ(::chmod(native(dir.path()).constData(), 0555), 0);
-    if (::geteuid() != 0) {
-        EXPECT_EQ(settings_file::placeFor(dir.path()), Place::UserFolders);
-    }
+    EXPECT_EQ(placeForNobody(), QByteArray("user folders"));
     ASSERT_EQ(::chmod(native(dir.path()).constData(), 0755), 0);
+    ASSERT_EQ(::chown(native(dir.path()).constData(), ::geteuid(), ::getegid()), 0);
 
     // A package or an install made by root: the marker decides, also for root.
     putFile(dir.filePath(QLatin1String(settings_file::kSystemInstallMarker)), "");
@@ -115,9 +127,7 @@ TEST(UserFiles, AReadOnlySettingsFileTrapsNoWindowAndCostsNoAddress) {
     ASSERT_EQ(::chmod(native(settings).constData(), 0444), 0);
 
     QProcess helper;
-    helper.start(QStringLiteral("setpriv"),
-                 {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
-                  QStringLiteral("--clear-groups"), QStringLiteral(CLOSING_HELPER), dir});
+    helper.start(asNobody().first(), asNobody().mid(1) << QStringLiteral(CLOSING_HELPER) << dir);
     ASSERT_TRUE(helper.waitForFinished(60000));
     const QString out = QString::fromUtf8(helper.readAllStandardOutput());
     ASSERT_EQ(helper.exitCode(), 0) << out.toStdString() << helper.readAllStandardError().data();
