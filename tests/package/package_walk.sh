@@ -72,12 +72,10 @@ start "$user" --reuid=65534 --regid=65534 --clear-groups
 # The settings dialog from the Tools menu: the beep off on the first page, the
 # SMTP server on the second.
 xdotool key --clearmodifiers alt+t
-sleep 0.5
 xdotool key s
 focused 設定
 xdotool key --clearmodifiers alt+b
 xdotool key --clearmodifiers ctrl+Tab
-sleep 0.3
 xdotool key --clearmodifiers alt+s
 xdotool type --delay 20 smtp.example.jp
 xdotool key --clearmodifiers alt+o
@@ -85,7 +83,6 @@ gone 設定
 # A new address from the Tools menu; registering shows the address book.
 focused Mirvane
 xdotool key --clearmodifiers alt+t
-sleep 0.5
 xdotool key n
 focused 新規アドレス作成
 xdotool type --delay 20 Sato
