@@ -34,7 +34,7 @@ QByteArray ScrambleValue(QByteArrayView value) {
 namespace address_book {
 
 QString path() {
-    return settings_file::programFile(QStringLiteral("address.ini"));
+    return settings_file::dataFile(QStringLiteral("address.ini"));
 }
 
 TAddressBook read(const IniDocument& doc) {

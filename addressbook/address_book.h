@@ -23,7 +23,7 @@ QByteArray ScrambleValue(QByteArrayView value);
 
 namespace address_book {
 
-// "address.ini" in the program directory, computed afresh at every call.
+// "address.ini" where the program keeps its files, computed afresh at every call.
 QString path();
 
 // The entries of section "Address" up to the first missing "Name" key.

@@ -328,8 +328,11 @@ void TForm4::closeEvent(QCloseEvent* event) {
 
 bool TForm4::FormCloseQuery() {
     ListView1->finishEditing();
+    // A place that cannot be stored is reported and costs nothing else: the book is
+    // saved all the same, and only a book that could not be saved keeps the window.
+    toolkit::guarded(
+        this, [&] { settings_file::modify([&](IniDocument& doc) { writePlacement(doc); }); });
     return toolkit::guarded(this, [&] {
-        settings_file::modify([&](IniDocument& doc) { writePlacement(doc); });
         // A book that could not be read is not the stored one: writing it would
         // destroy the file's entries.
         if (loaded_) {

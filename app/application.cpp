@@ -1,6 +1,8 @@
 #include "app/application.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include "addressbook/address_book_window.h"
 #include "addressbook/address_entry_dialogs.h"
@@ -12,8 +14,11 @@
 #include "settings/settings_dialog.h"
 #include "toolkit/accessibility.h"
 
-Application::Application() {
+Application::Application() : qtTexts_(std::make_unique<QTranslator>()) {
     QApplication::setApplicationName(QStringLiteral("Mirvane"));
+    if (qtTexts_->load(QStringLiteral("qtbase_ja"),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(qtTexts_.get());
     // Every window's frame and task bar entry show the program icon.
     QApplication::setWindowIcon(artwork::programIcon());
     // Lets the desktop match the windows to the installed entry and its icon.

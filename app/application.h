@@ -4,6 +4,8 @@
 
 #include "app/forms.h"
 
+class QTranslator;
+
 // The program: its seven windows, created in a fixed order, with only the main
 // window shown. The program ends when the main window has closed.
 class Application {
@@ -18,5 +20,8 @@ class Application {
     void show();
 
   private:
+    // Qt's own texts (file dialog, standard context menus and buttons) in Japanese,
+    // like the program's, whatever the locale.
+    std::unique_ptr<QTranslator> qtTexts_;
     Forms forms_;
 };

@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "app/application.h"
+#include "app/settings_file.h"
 
 namespace {
 
@@ -23,6 +24,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     QApplication app(argc, argv);
+    settings_file::decidePlace();
     Application program;
     program.show();
     return QApplication::exec();

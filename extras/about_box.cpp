@@ -57,7 +57,7 @@ TAboutBox::TAboutBox(Forms& forms) : SecondaryWindow(forms, 3) {
     ProgramIcon->setAttribute(Qt::WA_TranslucentBackground);
     ProgramIcon->setPixmap(QPixmap::fromImage(artwork::programIconImage()));
 
-    Version = new QLabel(QStringLiteral("Ver1.27"), this);
+    Version = new QLabel(QStringLiteral("Ver" MIRVANE_VERSION), this);
     Version->setObjectName(QStringLiteral("Version"));
     QFont mincho(QStringList{QStringLiteral("ＭＳ Ｐ明朝"), QStringLiteral("IPAPMincho"),
                              QStringLiteral("IPA P明朝")});

@@ -39,7 +39,7 @@ constexpr int kSliceMs = 25;
 using toolkit::Button;
 
 QString logPath() {
-    return settings_file::programFile(QStringLiteral("log.txt"));
+    return settings_file::dataFile(QStringLiteral("log.txt"));
 }
 
 // The file's bytes as the text field holds them: every line break one '\n'. In code

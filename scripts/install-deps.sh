@@ -20,6 +20,8 @@ packages=(
   clang libclang-rt-14-dev
   unicode-cldr-core
   dbus dbus-daemon dbus-bin at-spi2-core python3-pyatspi qt6ct
+  qt6-translations-l10n
+  dpkg-dev file lintian appstream man-db
 )
 
 missing=()

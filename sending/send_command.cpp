@@ -112,7 +112,7 @@ void run(TForm1& form, const Forms& forms) {
         entry.attachmentPath = form.attachmentPath();
         entry.body = form.Memo1->text();
         const bool written = toolkit::guarded(&form, [&] {
-            history_log::append(settings_file::programFile(QStringLiteral("log.txt")), entry,
+            history_log::append(settings_file::dataFile(QStringLiteral("log.txt")), entry,
                                 QDateTime::currentDateTime());
         });
         // The mail went out, but the rest of the command is dropped.

@@ -620,7 +620,7 @@ void TForm2::SpeedButton3Click() {
 }
 
 void TForm2::SpeedButton4Click() {
-    const QString path = settings_file::programFile(QStringLiteral("log.txt"));
+    const QString path = settings_file::dataFile(QStringLiteral("log.txt"));
     if (!QFile::exists(path)) {
         toolkit::errorBox(this, QStringLiteral("\r\nlog.txtが存在しません。"));
         return;

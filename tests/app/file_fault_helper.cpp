@@ -3,6 +3,7 @@
 //   read PATH        loads PATH as an IniDocument
 //   save PATH TEXT   replaces PATH by TEXT through the atomic save
 //   log PATH         puts one history entry on top of PATH
+//   place DIR        where a program in DIR keeps its files, printed instead of "ok"
 // Prints "ok" and exits 0, or prints the error report's text and exits 3.
 #include <cstdio>
 
@@ -12,6 +13,7 @@
 
 #include "app/atomic_save.h"
 #include "app/ini_document.h"
+#include "app/settings_file.h"
 #include "sending/history_log.h"
 #include "toolkit/file_error.h"
 
@@ -25,6 +27,11 @@ int main(int argc, char** argv) {
             IniDocument doc(path);
         } else if (command == "save" && argc >= 4) {
             atomicSave(path, QByteArray(argv[3]));
+        } else if (command == "place") {
+            const bool beside =
+                settings_file::placeFor(path) == settings_file::Place::ProgramDirectory;
+            std::fputs(beside ? "program directory" : "user folders", stdout);
+            return 0;
         } else if (command == "log") {
             history_log::Entry entry;
             entry.to = QStringLiteral("friend@example.jp");
