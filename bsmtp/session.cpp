@@ -154,6 +154,11 @@ SendOutcome sendMail(const SendRequest& request) {
         recipients = curl_slist_append(recipients, rcpt.constData());
     }
     const QByteArray caBundle = qgetenv("CURL_CA_BUNDLE");
+    curl_slist* pinned = nullptr;
+    if (!request.connectTo.isEmpty()) {
+        pinned = curl_slist_append(pinned, request.connectTo.constData());
+        curl_easy_setopt(curl, CURLOPT_RESOLVE, pinned);
+    }
 
     curl_easy_setopt(curl, CURLOPT_URL, request.url.constData());
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
@@ -203,13 +208,19 @@ SendOutcome sendMail(const SendRequest& request) {
     curl_easy_setopt(curl, CURLOPT_DEBUGDATA, &transfer);
     curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
 
+    char detail[CURL_ERROR_SIZE] = {};
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, detail);
+
     SendOutcome& o = transfer.outcome;
     o.code = curl_easy_perform(curl);
+    o.curlMessage = detail;
     o.messageSent = o.dataAccepted && request.source->finished();
     curl_easy_getinfo(curl, CURLINFO_OS_ERRNO, &o.osErrno);
+    curl_easy_getinfo(curl, CURLINFO_SSL_VERIFYRESULT, &o.certificateResult);
 
     curl_easy_cleanup(curl);
     curl_slist_free_all(recipients);
+    curl_slist_free_all(pinned);
     return o;
 }
 

@@ -32,6 +32,9 @@ def to_cp932(raw, charset):
     if charset in ("shift_jis", "us-ascii"):
         raw.decode("cp932")  # must be valid code page 932
         return raw
+    if charset == "utf-8":
+        raw.decode("utf-8")  # kept as it is: emoji have no code page 932 form
+        return raw
     raise ValueError("unexpected charset " + charset)
 
 

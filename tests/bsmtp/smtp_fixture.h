@@ -19,17 +19,22 @@ namespace bsmtp_test {
 QByteArray sjis(const QString& text);
 QByteArray fromHex(const QJsonValue& hex);
 
-// Self-signed certificates for 127.0.0.1, made with openssl once per test program.
+// Self-signed certificates, made with openssl once per test program.
 struct Certificates {
-    QString trustedCert;  // the test's CA bundle holds this one
+    QString trustedCert;  // for 127.0.0.1, in the test's CA bundle
     QString trustedKey;
-    QString otherCert;  // in no bundle
+    QString otherCert;  // for 127.0.0.1, in no bundle
     QString otherKey;
+    QString misnamedCert;  // for mail.example.org only, in the bundle
+    QString misnamedKey;
+    QString expiredCert;  // for 127.0.0.1, ended in 2020, in the bundle
+    QString expiredKey;
+    QString bundle;  // the certificates the client trusts
 
     static const Certificates& get();
 };
 
-enum class ServerCert { Trusted, Untrusted, None };
+enum class ServerCert { Trusted, Untrusted, Misnamed, Expired, None };
 
 class SmtpServer {
   public:
