@@ -106,9 +106,9 @@ bool isAttrChar(unsigned char c) {
            c == '.' || c == '_';
 }
 
-// The file name (in `charset`, Shift_JIS or UTF-8) as RFC 2231 parameter(s), each on a
-// folded line of its own.
-QByteArray rfc2231FileName(QByteArrayView name, Charset charset) {
+// The file name (in `charset`, Shift_JIS or UTF-8) as RFC 2231 parameter(s) `param`, each
+// on a folded line of its own.
+QByteArray rfc2231FileName(QByteArrayView name, Charset charset, QByteArrayView param) {
     const QByteArray label = QByteArray(charsetName(charset)) + "''";
     // One piece per character, so that no section ends inside a character: many readers
     // decode each section by itself.
@@ -128,7 +128,7 @@ QByteArray rfc2231FileName(QByteArrayView name, Charset charset) {
         pos += length;
     }
     QByteArray value = pieces.join();
-    const QByteArray single = " filename*=" + label + value;
+    const QByteArray single = " " + param.toByteArray() + "*=" + label + value;
     if (single.size() <= kMaxLine) {
         return single;
     }
@@ -136,7 +136,7 @@ QByteArray rfc2231FileName(QByteArrayView name, Charset charset) {
     int section = 0;
     qsizetype next = 0;
     while (next < pieces.size()) {
-        QByteArray line = " filename*" + QByteArray::number(section) + "*=";
+        QByteArray line = " " + param.toByteArray() + "*" + QByteArray::number(section) + "*=";
         if (section == 0) {
             line += label;
         }
@@ -462,15 +462,20 @@ MessageFrame composeMessage(const MailText& mail, QByteArrayView attachmentName,
     head += body.content;
     head += "\r\n" + delimiter + "\r\n";
 
-    // The name in both forms: encoded words for older readers, RFC 2231 for the rest.
-    static constexpr QByteArrayView kNameStart = " name=\"";
-    const QList<QByteArray> nameWords = encodedWords(
-        w.attachmentName, w.nameCharset, kMaxLine - kNameStart.size() - 1, kMaxLine - 2);
     head += "Content-Type: " + contentTypeFor(attachmentName) + ";\r\n";
-    head += kNameStart.toByteArray() + nameWords.join("\r\n ") + "\"\r\n";
+    if (w.nameCharset == Charset::ShiftJis) {
+        // Handsets read the name only as encoded words in quotes (against RFC 2047, but what
+        // they and older readers know); the disposition carries it by RFC 2231 for the rest.
+        static constexpr QByteArrayView kNameStart = " name=\"";
+        const QList<QByteArray> nameWords = encodedWords(
+            w.attachmentName, w.nameCharset, kMaxLine - kNameStart.size() - 1, kMaxLine - 2);
+        head += kNameStart.toByteArray() + nameWords.join("\r\n ") + "\"\r\n";
+    } else {
+        head += rfc2231FileName(w.attachmentName, w.nameCharset, "name") + "\r\n";
+    }
     head += "Content-Transfer-Encoding: base64\r\n";
     head += "Content-Disposition: attachment;\r\n" +
-            rfc2231FileName(w.attachmentName, w.nameCharset) + "\r\n";
+            rfc2231FileName(w.attachmentName, w.nameCharset, "filename") + "\r\n";
     head += "\r\n";
 
     frame.head = head;

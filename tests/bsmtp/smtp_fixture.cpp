@@ -3,6 +3,7 @@
 #include "bsmtp/bsmtp.h"
 
 #include <QDir>
+#include <QHash>
 #include <QFile>
 #include <QJsonDocument>
 #include <QStringDecoder>
@@ -148,7 +149,24 @@ void stop(QProcess& process) {
     }
 }
 
+// What sendMail() sent successfully to each test server's port.
+QHash<int, QList<SentMail>>& sentByPort() {
+    static QHash<int, QList<SentMail>> sent;
+    return sent;
+}
+
+ReceivedMailsCheck receivedMailsCheck = nullptr;
+
+int portOf(const QByteArray& server) {
+    const qsizetype colon = server.lastIndexOf(':');
+    return colon < 0 ? 0 : server.mid(colon + 1).toInt();
+}
+
 }  // namespace
+
+void setReceivedMailsCheck(ReceivedMailsCheck check) {
+    receivedMailsCheck = check;
+}
 
 SmtpServer::SmtpServer(const QStringList& args, ServerCert cert) {
     QStringList all{kScripts + "/smtp_server.py", "--spool", spool_.path()};
@@ -170,10 +188,24 @@ SmtpServer::SmtpServer(const QStringList& args, ServerCert cert) {
     }
     all << args;
     port_ = startServer(process_, spool_.path(), all);
+    sentByPort().remove(port_);
 }
 
 SmtpServer::~SmtpServer() {
     stop(process_);
+    const QList<SentMail> sent = sentByPort().take(port_);
+    // A mail that was taken but reported as not sent would shift the pairs: no check then.
+    if (receivedMailsCheck != nullptr && !sent.isEmpty() && sent.size() == messageCount()) {
+        QStringList files;
+        for (int n = 1; n <= sent.size(); ++n) {
+            files << messagePath(n);
+        }
+        receivedMailsCheck(files, sent);
+    }
+}
+
+QString SmtpServer::messagePath(int n) const {
+    return spool_.path() + "/" + QString::number(n) + ".eml";
 }
 
 QByteArray SmtpServer::hostPort() const {
@@ -281,6 +313,9 @@ SendResult sendMail(const QByteArray& server, const QByteArray& to, const QByteA
     r.error = QByteArray(buffer, r.terminated ? static_cast<const char*>(zero) - buffer : kBuffer);
     for (int i = kBuffer; i < kBuffer + kGuard; ++i) {
         r.bufferKept = r.bufferKept && buffer[i] == 0x5A;
+    }
+    if (r.result != 0) {
+        sentByPort()[portOf(server)].append({to, subject, body, attachment});
     }
     return r;
 }

@@ -15,6 +15,20 @@
 // made at test time, a listener that never answers, and the parsed view of what arrived.
 namespace bsmtp_test {
 
+// One mail that BSendMail took, as it was typed (code page 932).
+struct SentMail {
+    QByteArray to;
+    QByteArray subject;
+    QByteArray body;
+    QByteArray attachment;  // the path; empty for none
+};
+
+// Runs when a server that took mails sent through sendMail() is stopped, with the paths of
+// the received files and what was sent for each, in order. Set by the program that reads
+// every mail back with other parsers (mail_readers.h).
+using ReceivedMailsCheck = void (*)(const QStringList& files, const QList<SentMail>& sent);
+void setReceivedMailsCheck(ReceivedMailsCheck check);
+
 // Text in code page 932, as the program hands it over.
 QByteArray sjis(const QString& text);
 QByteArray fromHex(const QJsonValue& hex);
@@ -50,6 +64,7 @@ class SmtpServer {
     QJsonObject inspect(int n = 1) const;   // inspect_mail.py's view of message n
     QJsonObject envelope(int n = 1) const;  // sender, recipients, login, TLS
     QByteArray wireLog() const;             // all the server received, TLS taken off
+    QString messagePath(int n) const;       // the file of message n
 
   private:
     QTemporaryDir spool_;
