@@ -132,25 +132,34 @@ QByteArray rfc2231FileName(QByteArrayView name, Charset charset, QByteArrayView 
     if (single.size() <= kMaxLine) {
         return single;
     }
-    QByteArray out;
-    int section = 0;
-    qsizetype next = 0;
-    while (next < pieces.size()) {
-        QByteArray line = " " + param.toByteArray() + "*" + QByteArray::number(section) + "*=";
-        if (section == 0) {
-            line += label;
+    // Some readers (Ruby's mail gem) put sections in the order of their numbers as text, so
+    // that *10* comes before *2*: a long name gets longer lines rather than an eleventh
+    // section. A name of 255 bytes in UTF-8 needs lines of about 90 characters then.
+    auto sections = [&](qsizetype width) {
+        QList<QByteArray> lines;
+        qsizetype next = 0;
+        while (next < pieces.size()) {
+            QByteArray line = " " + param.toByteArray() + "*" +
+                              QByteArray::number(lines.size()) + "*=";
+            if (lines.isEmpty()) {
+                line += label;
+            }
+            // Room for the ';' that separates this section from the next; at least one
+            // character in each.
+            do {
+                line += pieces[next++];
+            } while (next < pieces.size() && line.size() + pieces[next].size() + 1 <= width);
+            lines.append(line);
         }
-        // Room for the ';' that separates this section from the next.
-        while (next < pieces.size() && line.size() + pieces[next].size() + 1 <= kMaxLine) {
-            line += pieces[next++];
-        }
-        if (!out.isEmpty()) {
-            out += ";\r\n";
-        }
-        out += line;
-        ++section;
+        return lines;
+    };
+    constexpr qsizetype kMaxSections = 10;
+    qsizetype width = kMaxLine;
+    QList<QByteArray> lines = sections(width);
+    while (lines.size() > kMaxSections && width < kMaxTextLine) {
+        lines = sections(width += 4);
     }
-    return out;
+    return lines.join(";\r\n");
 }
 
 QByteArray textPartHeaders(Charset charset, bool base64Body) {

@@ -39,11 +39,13 @@ QString shownAs(const QByteArray& cp932, bsmtp::Reader reader) {
     return cp932_codec::decodeLenient(bsmtp::forHandset(cp932, reader));
 }
 
-// Line breaks as LF, without the one a 7bit body gains at its end; where JIS X 0208 and
+// Line breaks as LF (the library sends a lone CR or LF as CR LF), without the one a 7bit
+// body gains at its end; where JIS X 0208 and
 // code page 932 name the same character differently (an ISO-2022-JP reader shows U+301C
 // for the wave dash the user typed as U+FF5E), the code page's name.
 QString comparable(QString text) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QChar(u'\r'), QChar(u'\n'));
     if (text.endsWith('\n')) {
         text.chop(1);
     }
