@@ -18,6 +18,8 @@ packages=(
   openbox xdotool x11-utils
   desktop-file-utils fontconfig libfontconfig-dev
   clang libclang-rt-14-dev
+  unicode-cldr-core
+  libmime-tools-perl ruby-mail nodejs
 )
 
 missing=()
@@ -26,6 +28,11 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
+
+# npm comes with some builds of nodejs (and conflicts with Debian's npm package then).
+if ! command -v npm >/dev/null 2>&1; then
+  missing+=(npm)
+fi
 
 if [ ${#missing[@]} -eq 0 ]; then
   exit 0
