@@ -397,6 +397,20 @@ TEST_F(SendTest, WithoutCredentialsPlainServerIsUsedInClear) {
     EXPECT_FALSE(server.envelope()["tls"].toBool());
 }
 
+TEST_F(SendTest, GreetingNamesTheHostInFullWhenItHasSuchAName) {
+    // The command-line tool on a host named with a dot, in a namespace of its own.
+    SmtpServer server;
+    makeFile("body.txt", "body");
+    QProcess tool;
+    tool.start("unshare", {"--map-root-user", "--uts", "sh", "-c",
+                           "hostname mail.mirvane.example && exec \"$0\" \"$@\"", BSENDMAIL_PATH,
+                           server.hostPort(), kTo, kFrom, "s", homePath() + "/body.txt"});
+    ASSERT_TRUE(tool.waitForFinished(60000));
+    EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+    EXPECT_TRUE(server.wireLog().startsWith("EHLO mail.mirvane.example\r\n"))
+        << server.wireLog().left(80).toStdString();
+}
+
 TEST_F(SendTest, CommandLineToolConvertsItsArgumentsFromTheLocale) {
     SmtpServer server;
     const QByteArray bodyPath = makeFile("body.txt", sjis(u"本文\uE63E"_s));
