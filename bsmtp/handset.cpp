@@ -92,7 +92,8 @@ Reader readerOfMail(const QList<Mailbox>& recipients) {
     Reader first = Reader::Other;
     for (qsizetype i = 0; i < recipients.size(); ++i) {
         const QByteArray& address = recipients[i].address;
-        const Reader r = readerOfDomain(QByteArrayView(address).sliced(address.lastIndexOf('@') + 1));
+        const Reader r =
+            readerOfDomain(QByteArrayView(address).sliced(address.lastIndexOf('@') + 1));
         if (r == Reader::Other || (i > 0 && r != first)) {
             return Reader::Other;
         }

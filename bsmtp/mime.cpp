@@ -139,8 +139,8 @@ QByteArray rfc2231FileName(QByteArrayView name, Charset charset, QByteArrayView 
         QList<QByteArray> lines;
         qsizetype next = 0;
         while (next < pieces.size()) {
-            QByteArray line = " " + param.toByteArray() + "*" +
-                              QByteArray::number(lines.size()) + "*=";
+            QByteArray line =
+                " " + param.toByteArray() + "*" + QByteArray::number(lines.size()) + "*=";
             if (lines.isEmpty()) {
                 line += label;
             }
@@ -402,10 +402,6 @@ qint64 Base64Lines::encodedSize(qint64 size) {
     }
     const qint64 lines = (size + kBytesPerLine - 1) / kBytesPerLine;
     return (size + 2) / 3 * 4 + 2 * (lines - 1);
-}
-
-Charset chooseCharset(QByteArrayView subject, QByteArrayView body) {
-    return fitsIso2022Jp(subject) && fitsIso2022Jp(body) ? Charset::Iso2022Jp : Charset::ShiftJis;
 }
 
 MessageIds freshIds(QByteArrayView from) {

@@ -38,16 +38,12 @@ class Base64Lines {
 };
 
 struct MailText {
-    QByteArray from;     // the sender field as given: an address list (address_list.h)
-    QByteArray to;       // the recipient field as given, likewise
-    QByteArray subject;  // code page 932, no CR or LF
-    QByteArray body;     // code page 932, any line ends
+    QByteArray from;                // the sender field as given: an address list (address_list.h)
+    QByteArray to;                  // the recipient field as given, likewise
+    QByteArray subject;             // code page 932, no CR or LF
+    QByteArray body;                // code page 932, any line ends
     Reader reader = Reader::IMode;  // whose form the texts take on the wire (handset.h)
 };
-
-// The charset both subject and body are sent in to handsets: ISO-2022-JP when all of their
-// characters fit it (what handsets read best), else Shift_JIS with the bytes as they are.
-Charset chooseCharset(QByteArrayView subject, QByteArrayView body);
 
 // "To: " or "From: " and the mailboxes, folded one to a line; display names (in `charset`'s
 // form, as for encodedWords) outside ASCII as encoded words in `charset`.

@@ -76,15 +76,17 @@ TEST_F(DecoderTest, EachKindOfRecipientReadsWhatWasTyped) {
     for (int n = 1; n <= 2; ++n) {
         files << server.messagePath(recipients.size() + n);
         sent.append({n == 1 ? "taro@docomo.ne.jp" : "taro@example.com", kana, kana, {}});
-        names << QString("kana and ① only to ") + (n == 1 ? "taro@docomo.ne.jp" : "taro@example.com");
+        names << QString("kana and ① only to ") +
+                     (n == 1 ? "taro@docomo.ne.jp" : "taro@example.com");
     }
     expectReadAsSent(files, sent, names);
 
     // The carriers' own codes, spelled out: ☀ is F660 on au (U+E488 in the user-defined
     // area) and F98B on SoftBank (U+E6E6); the running shirt is a name on both; the standard
     // emoji U+2600 and U+1F3BD everywhere else.
-    const QList<QList<Reading>> read = readWithEveryReader(
-        {server.messagePath(1), server.messagePath(2), server.messagePath(3), server.messagePath(5)});
+    const QList<QList<Reading>> read =
+        readWithEveryReader({server.messagePath(1), server.messagePath(2), server.messagePath(3),
+                             server.messagePath(5)});
     const Reading& imode = read[0][0];
     const Reading& au = read[0][1];
     const Reading& softBank = read[0][2];
@@ -100,7 +102,8 @@ TEST_F(DecoderTest, EachKindOfRecipientReadsWhatWasTyped) {
     EXPECT_EQ(pc.subject, u"①㈱ｶﾅ\u2600髙"_s);
 
     // On the wire: Shift_JIS only for handsets, UTF-8 (never Shift_JIS) for the rest.
-    EXPECT_EQ(server.inspect(1)["parts"].toArray()[0].toObject()["charset"].toString(), "Shift_JIS");
+    EXPECT_EQ(server.inspect(1)["parts"].toArray()[0].toObject()["charset"].toString(),
+              "Shift_JIS");
     EXPECT_EQ(server.inspect(5)["parts"].toArray()[0].toObject()["charset"].toString(), "UTF-8");
     EXPECT_EQ(server.inspect(11)["parts"].toArray()[0].toObject()["charset"].toString(), "UTF-8");
 }

@@ -84,7 +84,9 @@ void record(const QString& caseName, const QString& kind, const QString& reader,
 
 const QList<MailReader>& mailReaders() {
     static const QList<MailReader> readers = {
-        {"Python email policy.default", "/usr/bin/python3", {kReaders + "/read_python.py", "default"}},
+        {"Python email policy.default",
+         "/usr/bin/python3",
+         {kReaders + "/read_python.py", "default"}},
         {"Python email compat32", "/usr/bin/python3", {kReaders + "/read_python.py", "compat32"}},
         {"Perl MIME-tools", "/usr/bin/perl", {kReaders + "/read_perl.pl"}},
         {"Ruby mail", "/usr/bin/ruby", {kReaders + "/read_ruby.rb"}},
@@ -103,8 +105,8 @@ QList<QList<Reading>> readWithEveryReader(const QStringList& files) {
                          p.exitCode() == 0;
         const QList<QByteArray> lines = p.readAllStandardOutput().split('\n');
         if (!ran || lines.size() < files.size()) {
-            ADD_FAILURE() << reader.name.toStdString() << " did not run: "
-                          << p.readAllStandardError().toStdString()
+            ADD_FAILURE() << reader.name.toStdString()
+                          << " did not run: " << p.readAllStandardError().toStdString()
                           << (reader.program == "node"
                                   ? " (Node's modules: npm ci in tests/bsmtp/readers)"
                                   : "");
@@ -130,8 +132,7 @@ void expectReadAsSent(const QStringList& files, const QList<SentMail>& sent,
     const QList<QList<Reading>> readings = readWithEveryReader(files);
     for (qsizetype f = 0; f < files.size(); ++f) {
         const SentMail& mail = sent[f];
-        const bsmtp::Reader kind =
-            bsmtp::readerOfMail(bsmtp::parseAddressList(mail.to).mailboxes);
+        const bsmtp::Reader kind = bsmtp::readerOfMail(bsmtp::parseAddressList(mail.to).mailboxes);
         const QString subject = shownAs(mail.subject, kind);
         const QString body = comparable(shownAs(mail.body, kind));
         const QByteArray name = mail.attachment.mid(mail.attachment.lastIndexOf('/') + 1);
@@ -161,10 +162,9 @@ void expectReadAsSent(const QStringList& files, const QList<SentMail>& sent,
             if (!defects.isEmpty()) {
                 wrong << "defects " + defects.join(',');
             }
-            EXPECT_TRUE(wrong.isEmpty()) << reader.toStdString() << " reading "
-                                         << caseNames[f].toStdString() << " ("
-                                         << readerKind(kind).toStdString()
-                                         << "): " << wrong.join("; ").toStdString();
+            EXPECT_TRUE(wrong.isEmpty())
+                << reader.toStdString() << " reading " << caseNames[f].toStdString() << " ("
+                << readerKind(kind).toStdString() << "): " << wrong.join("; ").toStdString();
             record(caseNames[f], readerKind(kind), reader, wrong.isEmpty(), wrong.join("; "));
         }
     }

@@ -165,7 +165,8 @@ TEST_F(SendTest, LongSubjectFoldsIntoEncodedWordsThatRejoinExactly) {
                  {words + u"\uE63E"_s, kTo, "=?Shift_JIS?B?"},
                  {u"\uE757"_s + words + u"\uE757"_s, "friend@example.com", "=?UTF-8?B?"}};
     for (const auto& mail : mails) {
-        const SendResult sent = sendMail(server.hostPort(), mail.to, kFrom, sjis(mail.text), "body");
+        const SendResult sent =
+            sendMail(server.hostPort(), mail.to, kFrom, sjis(mail.text), "body");
         ASSERT_EQ(sent.result, 1) << sent.errorText().toStdString();
     }
     for (int n = 1; n <= 3; ++n) {
@@ -367,8 +368,7 @@ TEST_F(SendTest, AddressListsAsPeoplePasteThem) {
         EXPECT_LE(mail["lines_max"].toInt(), 76);
         // Japanese names go as encoded words in the mail's own charset.
         const QString raw = mail["headers"].toObject()["To"].toString();
-        EXPECT_TRUE(raw.contains(n == 1 ? "=?ISO-2022-JP?B?" : "=?UTF-8?B?"))
-            << raw.toStdString();
+        EXPECT_TRUE(raw.contains(n == 1 ? "=?ISO-2022-JP?B?" : "=?UTF-8?B?")) << raw.toStdString();
     }
 }
 

@@ -3,8 +3,8 @@
 #include "bsmtp/bsmtp.h"
 
 #include <QDir>
-#include <QHash>
 #include <QFile>
+#include <QHash>
 #include <QJsonDocument>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -116,9 +116,9 @@ const Certificates& Certificates::get() {
         for (const char* name : {"trusted", "misnamed", "expired"}) {
             bundle.write(readFile(d + "/" + name + ".pem"));
         }
-        return Certificates{d + "/trusted.pem",  d + "/trusted.key", d + "/other.pem",
-                            d + "/other.key",    d + "/misnamed.pem", d + "/misnamed.key",
-                            d + "/expired.pem",  d + "/expired.key", d + "/bundle.pem"};
+        return Certificates{d + "/trusted.pem", d + "/trusted.key",  d + "/other.pem",
+                            d + "/other.key",   d + "/misnamed.pem", d + "/misnamed.key",
+                            d + "/expired.pem", d + "/expired.key",  d + "/bundle.pem"};
     }();
     return certs;
 }
