@@ -115,14 +115,7 @@ QByteArray send(QByteArrayView serverArg, QByteArrayView toArg, QByteArrayView f
                          attachment.file.fd(), attachment.size);
 
     SendRequest request;
-    const Greeting greeting = greetingFor(server.host, server.port);
-    request.url = urlWithGreeting(server.url, greeting.name);
-    if (!greeting.address.isEmpty() && server.host != greeting.address) {
-        // The literal names the local address towards this server address: connect there.
-        const QByteArray address =
-            greeting.address.contains(':') ? "[" + greeting.address + "]" : greeting.address;
-        request.connectTo = server.host + ":" + QByteArray::number(server.port) + ":" + address;
-    }
+    request.url = urlWithGreeting(server.url, greetingName(server.host, server.port));
     request.implicitTls = server.implicitTls;
     request.credentials = netrc.found ? &netrc.credentials : nullptr;
     request.mailFrom = "<" + sender.front().address + ">";

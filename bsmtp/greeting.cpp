@@ -82,32 +82,29 @@ QByteArray localAddressTowards(const addrinfo& to) {
 
 }  // namespace
 
-Greeting greetingFor(QByteArrayView host, int port) {
-    Greeting g;
-    g.name = fullyQualifiedName();
-    if (!g.name.isEmpty()) {
-        return g;
+QByteArray greetingName(QByteArrayView host, int port) {
+    QByteArray name = fullyQualifiedName();
+    if (!name.isEmpty()) {
+        return name;
     }
     addrinfo hints{};
     hints.ai_socktype = SOCK_DGRAM;
     addrinfo* found = nullptr;
     const QByteArray service = QByteArray::number(port);
     if (::getaddrinfo(host.toByteArray().constData(), service.constData(), &hints, &found) == 0) {
-        for (const addrinfo* a = found; a != nullptr && g.name.isEmpty(); a = a->ai_next) {
+        for (const addrinfo* a = found; a != nullptr && name.isEmpty(); a = a->ai_next) {
             const QByteArray local = localAddressTowards(*a);
-            if (local.isEmpty()) {
-                continue;
+            if (!local.isEmpty()) {
+                name = a->ai_family == AF_INET6 ? "[IPv6:" + local + "]" : "[" + local + "]";
             }
-            g.name = a->ai_family == AF_INET6 ? "[IPv6:" + local + "]" : "[" + local + "]";
-            g.address = numeric(a->ai_addr, a->ai_addrlen);
         }
         ::freeaddrinfo(found);
     }
-    if (g.name.isEmpty()) {
+    if (name.isEmpty()) {
         // The server cannot be reached anyway; the connection attempt will say so.
-        g.name = "[127.0.0.1]";
+        name = "[127.0.0.1]";
     }
-    return g;
+    return name;
 }
 
 QByteArray urlWithGreeting(QByteArrayView url, QByteArrayView name) {

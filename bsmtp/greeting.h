@@ -7,15 +7,12 @@
 // name such as "vm".
 namespace bsmtp {
 
-struct Greeting {
-    QByteArray name;     // "host.example.jp", "[192.0.2.1]" or "[IPv6:2001:db8::1]"
-    QByteArray address;  // the server address the literal was made for; empty otherwise
-};
-
-// The host's fully qualified name when it has one; otherwise an address literal of the
-// local address that reaches `host` (an address or a name, resolved here). The caller
-// connects to `address`, so that the literal is the connection's own.
-Greeting greetingFor(QByteArrayView host, int port);
+// The host's fully qualified name when it has one ("host.example.jp"); otherwise an address
+// literal ("[192.0.2.1]", "[IPv6:2001:db8::1]") of the local address the system uses
+// towards `host` (an address, or a name resolved here: towards its first address, the one
+// libcurl tries first; should that fail and another family be taken, the literal is still
+// one of this host's addresses).
+QByteArray greetingName(QByteArrayView host, int port);
 
 // `url` ("smtp://host:port") with `name` as its path: libcurl greets with the path.
 QByteArray urlWithGreeting(QByteArrayView url, QByteArrayView name);

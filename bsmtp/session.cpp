@@ -154,11 +154,6 @@ SendOutcome sendMail(const SendRequest& request) {
         recipients = curl_slist_append(recipients, rcpt.constData());
     }
     const QByteArray caBundle = qgetenv("CURL_CA_BUNDLE");
-    curl_slist* pinned = nullptr;
-    if (!request.connectTo.isEmpty()) {
-        pinned = curl_slist_append(pinned, request.connectTo.constData());
-        curl_easy_setopt(curl, CURLOPT_RESOLVE, pinned);
-    }
 
     curl_easy_setopt(curl, CURLOPT_URL, request.url.constData());
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
@@ -220,7 +215,6 @@ SendOutcome sendMail(const SendRequest& request) {
 
     curl_easy_cleanup(curl);
     curl_slist_free_all(recipients);
-    curl_slist_free_all(pinned);
     return o;
 }
 

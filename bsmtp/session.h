@@ -23,7 +23,6 @@ Timeouts timeoutsFromEnvironment();
 
 struct SendRequest {
     QByteArray url;        // with the greeting name as its path (greeting.h)
-    QByteArray connectTo;  // "host:port:address" to connect to that address alone; may be empty
     bool implicitTls = false;
     const Credentials* credentials = nullptr;  // none: STARTTLS only when offered
     QByteArray mailFrom;

@@ -4,6 +4,7 @@
 #include "bsmtp/attachment.h"
 #include "bsmtp/cp932_text.h"
 #include "bsmtp/error_text.h"
+#include "bsmtp/handset.h"
 #include "bsmtp/media_type.h"
 #include "bsmtp/message_source.h"
 #include "bsmtp/mime.h"
@@ -104,6 +105,35 @@ TEST(Compose, JisLineOver998BytesGoesInBase64) {
     const QByteArray shorter =
         composeMessage({"f@x", "t@x", "s", line.left(992)}, {}, ids).head;  // 998 with the escapes
     EXPECT_TRUE(shorter.contains("charset=ISO-2022-JP\r\nContent-Transfer-Encoding: 7bit"));
+}
+
+TEST(Handsets, DomainsDecideTheFormAndAMixedListGetsUnicode) {
+    EXPECT_EQ(readerOfDomain("docomo.ne.jp"), Reader::IMode);
+    EXPECT_EQ(readerOfDomain("EZweb.ne.jp"), Reader::Au);
+    EXPECT_EQ(readerOfDomain("t.vodafone.ne.jp"), Reader::SoftBank);
+    EXPECT_EQ(readerOfDomain("softbank.ne.jp"), Reader::SoftBank);
+    // A smartphone service, and names that only end alike.
+    EXPECT_EQ(readerOfDomain("i.softbank.jp"), Reader::Other);
+    EXPECT_EQ(readerOfDomain("notdocomo.ne.jp"), Reader::Other);
+    EXPECT_EQ(readerOfDomain("docomo.ne.jp.example.com"), Reader::Other);
+
+    auto mail = [](std::initializer_list<const char*> addresses) {
+        QList<Mailbox> list;
+        for (const char* a : addresses) {
+            list.append(Mailbox{{}, a});
+        }
+        return readerOfMail(list);
+    };
+    EXPECT_EQ(mail({"a@ezweb.ne.jp", "b@ezweb.ne.jp"}), Reader::Au);
+    EXPECT_EQ(mail({"a@softbank.ne.jp", "b@k.vodafone.ne.jp"}), Reader::SoftBank);
+    EXPECT_EQ(mail({"a@docomo.ne.jp", "b@ezweb.ne.jp"}), Reader::Other);
+    EXPECT_EQ(mail({"a@docomo.ne.jp", "b@example.com"}), Reader::Other);
+    EXPECT_EQ(mail({}), Reader::Other);
+
+    // A lead byte cut off at the end stays as it is; only whole pictograph codes change.
+    const QByteArray text = sjis(u"表\uE63E"_s) + "\xF8";
+    EXPECT_EQ(forHandset(text, Reader::Au), sjis(u"表"_s) + "\xF6\x60\xF8");
+    EXPECT_EQ(forHandset(text, Reader::IMode), text);
 }
 
 TEST(Rfc5322Date, EnglishNamesAndSignedOffset) {
