@@ -132,9 +132,10 @@ QByteArray rfc2231FileName(QByteArrayView name, Charset charset, QByteArrayView 
     if (single.size() <= kMaxLine) {
         return single;
     }
-    // Some readers (Ruby's mail gem) put sections in the order of their numbers as text, so
-    // that *10* comes before *2*: a long name gets longer lines rather than an eleventh
-    // section. A name of 255 bytes in UTF-8 needs lines of about 90 characters then.
+    // Some PC readers (Ruby's mail gem) put sections in the order of their numbers as text,
+    // so that *10* comes before *2*: a long UTF-8 name gets longer lines rather than an
+    // eleventh section (about 90 characters for a name of 255 bytes). Handsets keep lines
+    // within 76 characters.
     auto sections = [&](qsizetype width) {
         QList<QByteArray> lines;
         qsizetype next = 0;
@@ -156,7 +157,7 @@ QByteArray rfc2231FileName(QByteArrayView name, Charset charset, QByteArrayView 
     constexpr qsizetype kMaxSections = 10;
     qsizetype width = kMaxLine;
     QList<QByteArray> lines = sections(width);
-    while (lines.size() > kMaxSections && width < kMaxTextLine) {
+    while (charset == Charset::Utf8 && lines.size() > kMaxSections && width < kMaxTextLine) {
         lines = sections(width += 4);
     }
     return lines.join(";\r\n");

@@ -10,6 +10,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QSet>
 
 namespace bsmtp_test {
 
@@ -74,7 +75,11 @@ void record(const QString& caseName, const QString& kind, const QString& reader,
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
     QFile f(dir + "/" + QString::fromUtf8(test->test_suite_name()) + "." +
             QString::fromUtf8(test->name()) + ".tsv");
-    f.open(QIODevice::Append);
+    // A test's rows of an earlier run are replaced, those of this run kept.
+    static QSet<QString> written;
+    const bool first = !written.contains(f.fileName());
+    written.insert(f.fileName());
+    f.open(first ? QIODevice::WriteOnly | QIODevice::Truncate : QIODevice::Append);
     f.write((QStringList{caseName, kind, reader, exact ? "exact" : "NOT exact", detail}.join('\t') +
              "\n")
                 .toUtf8());
