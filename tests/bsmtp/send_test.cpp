@@ -9,6 +9,10 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <ostream>
 
 namespace bsmtp_test {
@@ -409,6 +413,34 @@ TEST_F(SendTest, GreetingNamesTheHostInFullWhenItHasSuchAName) {
     EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
     EXPECT_TRUE(server.wireLog().startsWith("EHLO mail.mirvane.example\r\n"))
         << server.wireLog().left(80).toStdString();
+}
+
+bool hasIpv6Loopback() {
+    const int fd = ::socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in6 address{};
+    address.sin6_family = AF_INET6;
+    address.sin6_addr = in6addr_loopback;
+    const bool ok =
+        fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    return ok;
+}
+
+TEST_F(SendTest, GreetingOverIpv6IsAnIpv6AddressLiteral) {
+    if (!hasIpv6Loopback()) {
+        GTEST_SKIP() << "no IPv6 loopback on this machine";
+    }
+    SmtpServer server({"--ipv6"}, ServerCert::None);
+    const SendResult sent =
+        sendMail("smtp://[::1]:" + QByteArray::number(server.port()), kTo, kFrom, "s", "b");
+    ASSERT_EQ(sent.result, 1) << sent.errorText().toStdString();
+    const QByteArray wire = server.wireLog();
+    // This host has no name with a dot here; with one, the name is the greeting.
+    EXPECT_TRUE(wire.startsWith("EHLO [IPv6:::1]\r\n") ||
+                (wire.startsWith("EHLO ") && !wire.startsWith("EHLO [")))
+        << wire.left(60).toStdString();
 }
 
 TEST_F(SendTest, CommandLineToolConvertsItsArgumentsFromTheLocale) {

@@ -130,6 +130,7 @@ def main():
     p.add_argument("--auth-required", action="store_true")
     p.add_argument("--auth-in-clear", action="store_true",
                    help="offer AUTH without TLS")
+    p.add_argument("--ipv6", action="store_true", help="listen on ::1 instead of 127.0.0.1")
     p.add_argument("--reject-greeting", action="store_true")
     p.add_argument("--reject-sender")
     p.add_argument("--delayed-reject",
@@ -167,7 +168,7 @@ def main():
         loop = asyncio.get_running_loop()
         server = await loop.create_server(
             lambda: protocol(handler, loop=loop, **kwargs),
-            host="127.0.0.1", port=0,
+            host="::1" if args.ipv6 else "127.0.0.1", port=0,
             ssl=context if args.implicit_tls else None)
         print("PORT %d" % server.sockets[0].getsockname()[1], flush=True)
         await server.serve_forever()
