@@ -173,8 +173,10 @@ enum class Refused { Sender, Recipient, Greeting, Size, Message, Other };
 Refused whatWasRefused(const SendOutcome& o) {
     const QByteArray text = o.replyLine.toLower();
     const QByteArray status = enhancedStatus(o.replyLine).mid(2);  // "1.8" of "5.1.8"
-    if (o.replyCode == 552 || status == "3.4" || text.contains("message size") ||
-        text.contains("too much mail data") || text.contains("too big")) {
+    // 552 after RCPT TO is the recipient's full mailbox (5.2.2), elsewhere the message's size.
+    if ((o.replyCode == 552 && o.stage != Stage::Rcpt) || status == "2.3" || status == "3.4" ||
+        text.contains("message size") || text.contains("too much mail data") ||
+        text.contains("too big")) {
         return Refused::Size;
     }
     if (text.contains("helo command rejected") || text.contains("ehlo command rejected") ||

@@ -10,6 +10,7 @@
 #include "bsmtp/mime.h"
 #include "bsmtp/netrc.h"
 #include "bsmtp/server_address.h"
+#include "codepage/cp932_codec.h"
 
 #include "smtp_fixture.h"
 
@@ -354,6 +355,39 @@ TEST_F(MessageSourceTest, FileThatShrinksOrGrowsWhileSendingAbortsTheMail) {
         QFile f(path_);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(content_);
+    }
+}
+
+TEST(ErrorText, ARefusalIsNamedByTheReplyBeforeTheCommandItAnswered) {
+    auto refusal = [](Stage stage, const char* reply) {
+        SendOutcome o;
+        o.code = CURLE_SEND_ERROR;
+        o.greeted = true;
+        o.stage = stage;
+        o.replyLine = reply;
+        o.replyCode = QByteArray(reply).left(3).toInt();
+        return cp932_codec::decodeLenient(sendError(o, "mail.example.jp", {}));
+    };
+    const struct {
+        Stage stage;
+        const char* reply;
+        QString start;
+    } cases[] = {
+        {Stage::Rcpt, "552 5.2.2 <a@b.jp>: Mailbox full", u"宛先を受け付けられませんでした: 552"_s},
+        {Stage::Mail, "552 5.3.4 Message size exceeds fixed limit",
+         u"メールのサイズを受け付けられませんでした: 552"_s},
+        {Stage::Data, "554 5.3.4 Message too big for system",
+         u"メールのサイズを受け付けられませんでした: 554"_s},
+        {Stage::Rcpt, "553 5.1.8 <me@nowhere.invalid>: Domain not found",
+         u"差出人のアドレスを受け付けられませんでした: 553"_s},
+        {Stage::Rcpt, "504 5.5.2 <vm>: Helo command rejected: need fully-qualified hostname",
+         u"EHLOのホスト名を受け付けられませんでした: 504"_s},
+        {Stage::Ehlo, "501 5.5.4 Syntax: EHLO hostname",
+         u"EHLOのホスト名を受け付けられませんでした: 501"_s},
+        {Stage::Data, "554 5.7.1 Spam", u"メールを受け付けられませんでした: 554"_s},
+    };
+    for (const auto& c : cases) {
+        EXPECT_TRUE(refusal(c.stage, c.reply).startsWith(c.start)) << c.reply;
     }
 }
 
