@@ -4,6 +4,8 @@
 #include "bsmtp/attachment.h"
 #include "bsmtp/cp932_text.h"
 #include "bsmtp/error_text.h"
+#include "bsmtp/greeting.h"
+#include "bsmtp/handset.h"
 #include "bsmtp/message_source.h"
 #include "bsmtp/mime.h"
 #include "bsmtp/netrc.h"
@@ -108,11 +110,12 @@ QByteArray send(QByteArrayView serverArg, QByteArrayView toArg, QByteArrayView f
     mail.to = trimBlanks(toArg).toByteArray();
     mail.subject = subject.toByteArray();
     mail.body = body.toByteArray();
+    mail.reader = readerOfMail(recipients);
     MessageSource source(composeMessage(mail, attachment.name, freshIds(sender.front().address)),
                          attachment.file.fd(), attachment.size);
 
     SendRequest request;
-    request.url = server.url;
+    request.url = urlWithGreeting(server.url, greetingName(server.host, server.port));
     request.implicitTls = server.implicitTls;
     request.credentials = netrc.found ? &netrc.credentials : nullptr;
     request.mailFrom = "<" + sender.front().address + ">";

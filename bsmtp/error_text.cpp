@@ -143,6 +143,85 @@ bool isRejection(int code) {
     return code >= 400 && code < 600;
 }
 
+// The enhanced status code after the reply code ("5.1.8" of "553 5.1.8 <a@b>: ..."), or empty.
+QByteArray enhancedStatus(QByteArrayView reply) {
+    if (reply.size() < 9 || (reply[3] != ' ' && reply[3] != '-')) {
+        return {};
+    }
+    QByteArrayView rest = reply.sliced(4);
+    const qsizetype end = rest.indexOf(' ');
+    const QByteArray status = (end >= 0 ? rest.first(end) : rest).toByteArray();
+    const QList<QByteArray> parts = status.split('.');
+    if (parts.size() != 3 || (status[0] != '2' && status[0] != '4' && status[0] != '5')) {
+        return {};
+    }
+    for (const QByteArray& p : parts) {
+        bool ok = false;
+        p.toInt(&ok);
+        if (!ok) {
+            return {};
+        }
+    }
+    return status;
+}
+
+enum class Refused { Sender, Recipient, Greeting, Size, Message, Other };
+
+// What a refusal is about. Servers often refuse the sender or the greeting name only at
+// RCPT TO (Postfix's delayed rejection), so the reply's words and enhanced status code
+// count before the command it answered.
+Refused whatWasRefused(const SendOutcome& o) {
+    const QByteArray text = o.replyLine.toLower();
+    const QByteArray status = enhancedStatus(o.replyLine).mid(2);  // "1.8" of "5.1.8"
+    // 552 after RCPT TO is the recipient's full mailbox (5.2.2), elsewhere the message's size.
+    if ((o.replyCode == 552 && o.stage != Stage::Rcpt) || status == "2.3" || status == "3.4" ||
+        text.contains("message size") || text.contains("too much mail data") ||
+        text.contains("too big")) {
+        return Refused::Size;
+    }
+    if (text.contains("helo command rejected") || text.contains("ehlo command rejected") ||
+        o.stage == Stage::Ehlo) {
+        return Refused::Greeting;
+    }
+    if (text.contains("sender address rejected") || status == "1.7" || status == "1.8") {
+        return Refused::Sender;
+    }
+    switch (o.stage) {
+        case Stage::Mail:
+            return Refused::Sender;
+        case Stage::Rcpt:
+            return Refused::Recipient;
+        case Stage::Data:
+            return Refused::Message;
+        default:
+            return Refused::Other;
+    }
+}
+
+// X509_V_ERR_* values of the TLS library's verification result.
+constexpr long kCertNotYetValid = 9;
+constexpr long kCertExpired = 10;
+constexpr long kHostnameMismatch = 62;
+constexpr long kIpAddressMismatch = 64;
+
+QByteArray certificateError(const SendOutcome& o, const QByteArray& host) {
+    // libcurl checks the name itself after the chain held, and says so in its own words.
+    if (o.curlMessage.contains("target host name")) {
+        return fitError(jp(u"サーバーの証明書の名前がサーバーと一致しません: ") + host);
+    }
+    switch (o.certificateResult) {
+        case kCertExpired:
+            return fitError(jp(u"サーバーの証明書の有効期限が切れています: ") + host);
+        case kCertNotYetValid:
+            return fitError(jp(u"サーバーの証明書はまだ有効になっていません: ") + host);
+        case kHostnameMismatch:
+        case kIpAddressMismatch:
+            return fitError(jp(u"サーバーの証明書の名前がサーバーと一致しません: ") + host);
+        default:
+            return fitError(jp(u"サーバーの証明書の発行者を信頼できません: ") + host);
+    }
+}
+
 }  // namespace
 
 QByteArray sendError(const SendOutcome& o, QByteArrayView host, QByteArrayView attachmentName) {
@@ -158,7 +237,7 @@ QByteArray sendError(const SendOutcome& o, QByteArrayView host, QByteArrayView a
             }
             return fitError(jp(u"SMTPサーバーに接続できません: ") + hostText);
         case CURLE_PEER_FAILED_VERIFICATION:
-            return jp(u"サーバーの証明書を信頼できません");
+            return certificateError(o, hostText);
         case CURLE_SSL_CACERT_BADFILE:
             return jp(u"信頼する証明書の一覧を読めません");
         case CURLE_USE_SSL_FAILED:
@@ -195,8 +274,6 @@ QByteArray sendError(const SendOutcome& o, QByteArrayView host, QByteArrayView a
             return withReply(jp(u"認証が必要です(~/.netrc)"), o);
         case 535:
             return withReply(jp(u"認証に失敗しました"), o);
-        case 552:
-            return withReply(jp(u"メールが大きすぎます"), o);
         default:
             break;
     }
@@ -204,14 +281,18 @@ QByteArray sendError(const SendOutcome& o, QByteArrayView host, QByteArrayView a
         return withReply(jp(u"認証に失敗しました"), o);
     }
     if (isRejection(o.replyCode)) {
-        switch (o.stage) {
-            case Stage::Rcpt:
+        switch (whatWasRefused(o)) {
+            case Refused::Size:
+                return withReply(jp(u"メールのサイズを受け付けられませんでした"), o);
+            case Refused::Greeting:
+                return withReply(jp(u"EHLOのホスト名を受け付けられませんでした"), o);
+            case Refused::Sender:
+                return withReply(jp(u"差出人のアドレスを受け付けられませんでした"), o);
+            case Refused::Recipient:
                 return withReply(jp(u"宛先を受け付けられませんでした"), o);
-            case Stage::Mail:
-                return withReply(jp(u"差出人を受け付けられませんでした"), o);
-            case Stage::Data:
+            case Refused::Message:
                 return withReply(jp(u"メールを受け付けられませんでした"), o);
-            default:
+            case Refused::Other:
                 return withReply(jp(u"送信できませんでした"), o);
         }
     }

@@ -49,12 +49,22 @@ QByteArray base64(QByteArrayView data) {
     return out;
 }
 
-QByteArray inCharset(QByteArrayView cp932, Charset charset) {
+QByteArray inCharset(QByteArrayView text, Charset charset) {
     if (charset == Charset::Iso2022Jp) {
         // The caller chose ISO-2022-JP because the text fits it.
-        return toIso2022Jp(cp932).value_or(QByteArray());
+        return toIso2022Jp(text).value_or(QByteArray());
     }
-    return cp932.toByteArray();
+    return text.toByteArray();
+}
+
+// Length of the character at `pos`: UTF-8 for Charset::Utf8, else code page 932.
+qsizetype unitLength(QByteArrayView text, qsizetype pos, Charset charset) {
+    if (charset != Charset::Utf8) {
+        return charLengthAt(text, pos);
+    }
+    const auto b = static_cast<unsigned char>(text[pos]);
+    const qsizetype n = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+    return std::min(n, text.size() - pos);
 }
 
 QByteArray hex(QByteArrayView bytes) {
@@ -96,16 +106,18 @@ bool isAttrChar(unsigned char c) {
            c == '.' || c == '_';
 }
 
-// The file name as RFC 2231 parameter(s), each on a folded line of its own.
-QByteArray rfc2231FileName(QByteArrayView cp932Name) {
-    // One piece per character, so that no section ends between a lead and a trail byte:
-    // many readers decode each section by itself.
+// The file name (in `charset`, Shift_JIS or UTF-8) as RFC 2231 parameter(s) `param`, each
+// on a folded line of its own.
+QByteArray rfc2231FileName(QByteArrayView name, Charset charset, QByteArrayView param) {
+    const QByteArray label = QByteArray(charsetName(charset)) + "''";
+    // One piece per character, so that no section ends inside a character: many readers
+    // decode each section by itself.
     QList<QByteArray> pieces;
-    for (qsizetype pos = 0; pos < cp932Name.size();) {
-        const qsizetype length = charLengthAt(cp932Name, pos);
+    for (qsizetype pos = 0; pos < name.size();) {
+        const qsizetype length = unitLength(name, pos, charset);
         QByteArray piece;
         for (qsizetype i = pos; i < pos + length; ++i) {
-            const auto c = static_cast<unsigned char>(cp932Name[i]);
+            const auto c = static_cast<unsigned char>(name[i]);
             if (isAttrChar(c)) {
                 piece += static_cast<char>(c);
             } else {
@@ -116,29 +128,39 @@ QByteArray rfc2231FileName(QByteArrayView cp932Name) {
         pos += length;
     }
     QByteArray value = pieces.join();
-    const QByteArray single = " filename*=Shift_JIS''" + value;
+    const QByteArray single = " " + param.toByteArray() + "*=" + label + value;
     if (single.size() <= kMaxLine) {
         return single;
     }
-    QByteArray out;
-    int section = 0;
-    qsizetype next = 0;
-    while (next < pieces.size()) {
-        QByteArray line = " filename*" + QByteArray::number(section) + "*=";
-        if (section == 0) {
-            line += "Shift_JIS''";
+    // Some PC readers (Ruby's mail gem) put sections in the order of their numbers as text,
+    // so that *10* comes before *2*: a long UTF-8 name gets longer lines rather than an
+    // eleventh section (about 90 characters for a name of 255 bytes). Handsets keep lines
+    // within 76 characters.
+    auto sections = [&](qsizetype width) {
+        QList<QByteArray> lines;
+        qsizetype next = 0;
+        while (next < pieces.size()) {
+            QByteArray line =
+                " " + param.toByteArray() + "*" + QByteArray::number(lines.size()) + "*=";
+            if (lines.isEmpty()) {
+                line += label;
+            }
+            // Room for the ';' that separates this section from the next; at least one
+            // character in each.
+            do {
+                line += pieces[next++];
+            } while (next < pieces.size() && line.size() + pieces[next].size() + 1 <= width);
+            lines.append(line);
         }
-        // Room for the ';' that separates this section from the next.
-        while (next < pieces.size() && line.size() + pieces[next].size() + 1 <= kMaxLine) {
-            line += pieces[next++];
-        }
-        if (!out.isEmpty()) {
-            out += ";\r\n";
-        }
-        out += line;
-        ++section;
+        return lines;
+    };
+    constexpr qsizetype kMaxSections = 10;
+    qsizetype width = kMaxLine;
+    QList<QByteArray> lines = sections(width);
+    while (charset == Charset::Utf8 && lines.size() > kMaxSections && width < kMaxTextLine) {
+        lines = sections(width += 4);
     }
-    return out;
+    return lines.join(";\r\n");
 }
 
 QByteArray textPartHeaders(Charset charset, bool base64Body) {
@@ -178,6 +200,7 @@ EncodedBody encodeBody(QByteArrayView body, Charset charset) {
         out.base64 = true;
         return out;
     }
+    // Shift_JIS and UTF-8 have bytes over 7F, which 7bit does not allow.
     Base64Lines().append(out.content, normalized);
     out.base64 = true;
     return out;
@@ -234,16 +257,64 @@ QByteArray printableField(QByteArrayView text) {
     return out;
 }
 
-QList<Mailbox> mailboxesOf(QByteArrayView field) {
-    return parseAddressList(field).mailboxes;
+// The texts of one mail in the form and charset of its reader.
+struct WireTexts {
+    Charset charset = Charset::Iso2022Jp;
+    QByteArray subject;
+    QByteArray body;
+    QList<Mailbox> from;  // display names in the wire form
+    QList<Mailbox> to;
+    bool fromOk = false;  // the fields could be read as addresses
+    bool toOk = false;
+    Charset nameCharset = Charset::ShiftJis;
+    QByteArray attachmentName;
+};
+
+WireTexts wireTexts(const MailText& mail, QByteArrayView attachmentName) {
+    WireTexts w;
+    const AddressList from = parseAddressList(mail.from);
+    const AddressList to = parseAddressList(mail.to);
+    w.fromOk = from.ok && !from.mailboxes.isEmpty();
+    w.toOk = to.ok && !to.mailboxes.isEmpty();
+    w.from = from.mailboxes;
+    w.to = to.mailboxes;
+
+    const bool handset = mail.reader != Reader::Other;
+    auto convert = [&](QByteArrayView cp932) {
+        return handset ? forHandset(cp932, mail.reader) : cp932.toByteArray();
+    };
+    w.subject = convert(mail.subject);
+    w.body = convert(mail.body);
+    bool fits = fitsIso2022Jp(w.subject) && fitsIso2022Jp(w.body);
+    for (QList<Mailbox>* list : {&w.from, &w.to}) {
+        for (Mailbox& m : *list) {
+            m.displayName = convert(m.displayName);
+            fits = fits && fitsIso2022Jp(m.displayName);
+        }
+    }
+    w.charset = fits ? Charset::Iso2022Jp : handset ? Charset::ShiftJis : Charset::Utf8;
+    if (w.charset == Charset::Utf8) {
+        auto utf8 = [](QByteArrayView cp932) { return forUnicodeReaders(cp932).toUtf8(); };
+        w.subject = utf8(w.subject);
+        w.body = utf8(w.body);
+        for (QList<Mailbox>* list : {&w.from, &w.to}) {
+            for (Mailbox& m : *list) {
+                m.displayName = utf8(m.displayName);
+            }
+        }
+    }
+    w.nameCharset = handset ? Charset::ShiftJis : Charset::Utf8;
+    w.attachmentName = handset ? forHandset(attachmentName, mail.reader)
+                               : forUnicodeReaders(attachmentName).toUtf8();
+    return w;
 }
 
-QByteArray addressField(QByteArrayView fieldStart, QByteArrayView field, Charset charset) {
-    const AddressList list = parseAddressList(field);
-    if (!list.ok || list.mailboxes.isEmpty()) {
+QByteArray addressField(QByteArrayView fieldStart, QByteArrayView field, bool ok,
+                        const QList<Mailbox>& mailboxes, Charset charset) {
+    if (!ok) {
         return fieldStart.toByteArray() + printableField(field) + "\r\n";
     }
-    return addressHeader(fieldStart, list.mailboxes, charset);
+    return addressHeader(fieldStart, mailboxes, charset);
 }
 
 }  // namespace
@@ -278,28 +349,36 @@ QByteArray addressHeader(QByteArrayView fieldStart, const QList<Mailbox>& mailbo
 }
 
 const char* charsetName(Charset charset) {
-    return charset == Charset::Iso2022Jp ? "ISO-2022-JP" : "Shift_JIS";
+    switch (charset) {
+        case Charset::Iso2022Jp:
+            return "ISO-2022-JP";
+        case Charset::ShiftJis:
+            return "Shift_JIS";
+        case Charset::Utf8:
+            return "UTF-8";
+    }
+    return "";
 }
 
-QList<QByteArray> encodedWords(QByteArrayView cp932, Charset charset, int firstRoom, int nextRoom) {
+QList<QByteArray> encodedWords(QByteArrayView text, Charset charset, int firstRoom, int nextRoom) {
     const QByteArray prefix = QByteArray("=?") + charsetName(charset) + "?B?";
     const qsizetype overhead = prefix.size() + 2;
     QList<QByteArray> words;
     qsizetype start = 0;
-    while (start < cp932.size()) {
+    while (start < text.size()) {
         const qsizetype room =
             std::min<qsizetype>(kMaxWord, words.isEmpty() ? firstRoom : nextRoom) - overhead;
         // Grow the word by whole characters while its encoding still fits.
-        qsizetype end = start + charLengthAt(cp932, start);
-        while (end < cp932.size()) {
-            const qsizetype longer = end + charLengthAt(cp932, end);
-            if (base64Length(inCharset(cp932.sliced(start, longer - start), charset).size()) >
+        qsizetype end = start + unitLength(text, start, charset);
+        while (end < text.size()) {
+            const qsizetype longer = end + unitLength(text, end, charset);
+            if (base64Length(inCharset(text.sliced(start, longer - start), charset).size()) >
                 room) {
                 break;
             }
             end = longer;
         }
-        words.append(prefix + base64(inCharset(cp932.sliced(start, end - start), charset)) + "?=");
+        words.append(prefix + base64(inCharset(text.sliced(start, end - start), charset)) + "?=");
         start = end;
     }
     return words;
@@ -324,10 +403,6 @@ qint64 Base64Lines::encodedSize(qint64 size) {
     }
     const qint64 lines = (size + kBytesPerLine - 1) / kBytesPerLine;
     return (size + 2) / 3 * 4 + 2 * (lines - 1);
-}
-
-Charset chooseCharset(QByteArrayView subject, QByteArrayView body) {
-    return fitsIso2022Jp(subject) && fitsIso2022Jp(body) ? Charset::Iso2022Jp : Charset::ShiftJis;
 }
 
 MessageIds freshIds(QByteArrayView from) {
@@ -360,21 +435,15 @@ QByteArray contentTypeFor(QByteArrayView fileName) {
 
 MessageFrame composeMessage(const MailText& mail, QByteArrayView attachmentName,
                             const MessageIds& ids) {
-    Charset charset = chooseCharset(mail.subject, mail.body);
-    for (const QByteArrayView field : {QByteArrayView(mail.from), QByteArrayView(mail.to)}) {
-        for (const Mailbox& m : mailboxesOf(field)) {
-            if (!fitsIso2022Jp(m.displayName)) {
-                charset = Charset::ShiftJis;
-            }
-        }
-    }
-    const EncodedBody body = encodeBody(mail.body, charset);
+    const WireTexts w = wireTexts(mail, attachmentName);
+    const Charset charset = w.charset;
+    const EncodedBody body = encodeBody(w.body, charset);
 
     QByteArray head;
     head += "Date: " + rfc5322Date(ids.date) + "\r\n";
-    head += addressField("From: ", mail.from, charset);
-    head += addressField("To: ", mail.to, charset);
-    head += subjectHeader(mail.subject, charset);
+    head += addressField("From: ", mail.from, w.fromOk, w.from, charset);
+    head += addressField("To: ", mail.to, w.toOk, w.to, charset);
+    head += subjectHeader(w.subject, charset);
     head += "Message-ID: " + ids.messageId + "\r\n";
     head += "MIME-Version: 1.0\r\n";
 
@@ -399,14 +468,20 @@ MessageFrame composeMessage(const MailText& mail, QByteArrayView attachmentName,
     head += body.content;
     head += "\r\n" + delimiter + "\r\n";
 
-    // The name in both forms: encoded words for older readers, RFC 2231 for the rest.
-    static constexpr QByteArrayView kNameStart = " name=\"";
-    const QList<QByteArray> nameWords = encodedWords(
-        attachmentName, Charset::ShiftJis, kMaxLine - kNameStart.size() - 1, kMaxLine - 2);
     head += "Content-Type: " + contentTypeFor(attachmentName) + ";\r\n";
-    head += kNameStart.toByteArray() + nameWords.join("\r\n ") + "\"\r\n";
+    if (w.nameCharset == Charset::ShiftJis) {
+        // Handsets read the name only as encoded words in quotes (against RFC 2047, but what
+        // they and older readers know); the disposition carries it by RFC 2231 for the rest.
+        static constexpr QByteArrayView kNameStart = " name=\"";
+        const QList<QByteArray> nameWords = encodedWords(
+            w.attachmentName, w.nameCharset, kMaxLine - kNameStart.size() - 1, kMaxLine - 2);
+        head += kNameStart.toByteArray() + nameWords.join("\r\n ") + "\"\r\n";
+    } else {
+        head += rfc2231FileName(w.attachmentName, w.nameCharset, "name") + "\r\n";
+    }
     head += "Content-Transfer-Encoding: base64\r\n";
-    head += "Content-Disposition: attachment;\r\n" + rfc2231FileName(attachmentName) + "\r\n";
+    head += "Content-Disposition: attachment;\r\n" +
+            rfc2231FileName(w.attachmentName, w.nameCharset, "filename") + "\r\n";
     head += "\r\n";
 
     frame.head = head;

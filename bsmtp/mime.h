@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bsmtp/address_list.h"
+#include "bsmtp/handset.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -10,14 +11,15 @@
 // The mail as it goes on the wire: headers, the text part and the attachment's frame.
 namespace bsmtp {
 
-enum class Charset { Iso2022Jp, ShiftJis };
+enum class Charset { Iso2022Jp, ShiftJis, Utf8 };
 
 const char* charsetName(Charset charset);
 
-// RFC 2047 B-encoded words for `cp932` in `charset`, none longer than 75 characters and
-// none splitting a character. The first word fits in `firstRoom` characters, each later one
-// in `nextRoom`. Nothing for an empty text.
-QList<QByteArray> encodedWords(QByteArrayView cp932, Charset charset, int firstRoom, int nextRoom);
+// RFC 2047 B-encoded words for `text` in `charset`, none longer than 75 characters and
+// none splitting a character. `text` is UTF-8 for Charset::Utf8, else code page 932. The
+// first word fits in `firstRoom` characters, each later one in `nextRoom`. Nothing for an
+// empty text.
+QList<QByteArray> encodedWords(QByteArrayView text, Charset charset, int firstRoom, int nextRoom);
 
 // Base64 with lines of 76 characters joined by CR LF (no line break after the last line).
 class Base64Lines {
@@ -36,18 +38,15 @@ class Base64Lines {
 };
 
 struct MailText {
-    QByteArray from;     // the sender field as given: an address list (address_list.h)
-    QByteArray to;       // the recipient field as given, likewise
-    QByteArray subject;  // code page 932, no CR or LF
-    QByteArray body;     // code page 932, any line ends
+    QByteArray from;                // the sender field as given: an address list (address_list.h)
+    QByteArray to;                  // the recipient field as given, likewise
+    QByteArray subject;             // code page 932, no CR or LF
+    QByteArray body;                // code page 932, any line ends
+    Reader reader = Reader::IMode;  // whose form the texts take on the wire (handset.h)
 };
 
-// The charset both subject and body are sent in: ISO-2022-JP when all of their characters
-// fit it (what handsets read best), else Shift_JIS with the bytes as they are.
-Charset chooseCharset(QByteArrayView subject, QByteArrayView body);
-
-// "To: " or "From: " and the mailboxes, folded one to a line; display names outside ASCII as
-// encoded words in `charset`.
+// "To: " or "From: " and the mailboxes, folded one to a line; display names (in `charset`'s
+// form, as for encodedWords) outside ASCII as encoded words in `charset`.
 QByteArray addressHeader(QByteArrayView fieldStart, const QList<Mailbox>& mailboxes,
                          Charset charset);
 
@@ -69,6 +68,9 @@ struct MessageIds {
 MessageIds freshIds(QByteArrayView from);
 
 // `attachmentName` is the attached file's name in code page 932; empty for no attachment.
+// To handsets every text goes in ISO-2022-JP when it can, else in Shift_JIS, in the
+// carrier's form; to anyone else in ISO-2022-JP when it can, else in UTF-8 with standard
+// emoji. The file name goes in Shift_JIS to handsets and in UTF-8 to anyone else.
 MessageFrame composeMessage(const MailText& mail, QByteArrayView attachmentName,
                             const MessageIds& ids);
 

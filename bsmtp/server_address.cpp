@@ -145,9 +145,11 @@ ServerAddress parseServer(QByteArrayView setting) {
         out.implicitTls = port == 465;
         scheme = out.implicitTls ? "smtps" : "smtp";
         out.url = scheme + "://" + a.host + ":" + QByteArray::number(port);
+        out.port = port;
         return out;
     }
     out.implicitTls = scheme == "smtps";
+    out.port = a.port != 0 ? a.port : out.implicitTls ? 465 : 25;
     out.url = scheme + "://" + a.host;
     if (a.port != 0) {
         out.url += ":" + QByteArray::number(a.port);

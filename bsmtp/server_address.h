@@ -12,6 +12,7 @@ struct ServerAddress {
     Problem problem = Problem::None;
     QByteArray url;   // "smtp://host:587", "smtps://host:465", ...
     QByteArray host;  // without brackets: what the netrc names
+    int port = 0;     // the port the URL names or implies
     bool implicitTls = false;
     QByteArray scheme;  // the refused scheme, for the message
 };

@@ -203,10 +203,15 @@ SendOutcome sendMail(const SendRequest& request) {
     curl_easy_setopt(curl, CURLOPT_DEBUGDATA, &transfer);
     curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
 
+    char detail[CURL_ERROR_SIZE] = {};
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, detail);
+
     SendOutcome& o = transfer.outcome;
     o.code = curl_easy_perform(curl);
+    o.curlMessage = detail;
     o.messageSent = o.dataAccepted && request.source->finished();
     curl_easy_getinfo(curl, CURLINFO_OS_ERRNO, &o.osErrno);
+    curl_easy_getinfo(curl, CURLINFO_SSL_VERIFYRESULT, &o.certificateResult);
 
     curl_easy_cleanup(curl);
     curl_slist_free_all(recipients);

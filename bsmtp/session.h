@@ -22,7 +22,7 @@ struct Timeouts {
 Timeouts timeoutsFromEnvironment();
 
 struct SendRequest {
-    QByteArray url;
+    QByteArray url;        // with the greeting name as its path (greeting.h)
     bool implicitTls = false;
     const Credentials* credentials = nullptr;  // none: STARTTLS only when offered
     QByteArray mailFrom;
@@ -44,6 +44,8 @@ struct SendOutcome {
     bool dataAccepted = false;  // 354 after DATA: the message was being sent
     bool messageSent = false;   // every byte of it, so only the final reply was missing
     long osErrno = 0;
+    long certificateResult = 0;  // the TLS library's verification result (X509_V_*)
+    QByteArray curlMessage;      // libcurl's own detail, never shown as it is
     MessageSource::Failure sourceFailure = MessageSource::Failure::None;
 };
 

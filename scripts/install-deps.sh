@@ -22,6 +22,7 @@ packages=(
   dbus dbus-daemon dbus-bin at-spi2-core python3-pyatspi qt6ct
   qt6-translations-l10n
   dpkg-dev file lintian appstream man-db
+  libmime-tools-perl ruby-mail nodejs
 )
 
 missing=()
@@ -30,6 +31,11 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
+
+# npm comes with some builds of nodejs (and conflicts with Debian's npm package then).
+if ! command -v npm >/dev/null 2>&1; then
+  missing+=(npm)
+fi
 
 if [ ${#missing[@]} -eq 0 ]; then
   exit 0

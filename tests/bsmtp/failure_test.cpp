@@ -37,14 +37,44 @@ void expectFailure(const SendResult& r, const QString& start) {
 
 class FailureTest : public BsmtpTest {};
 
-TEST_F(FailureTest, CertificateNotInTheBundleIsRefused) {
-    SmtpServer starttls({}, ServerCert::Untrusted);
-    expectFailure(sendMail(starttls.hostPort(), kTo, kFrom, "s", "b"),
-                  u"サーバーの証明書を信頼できません"_s);
-    SmtpServer implicit({"--implicit-tls"}, ServerCert::Untrusted);
-    expectFailure(sendMail(implicit.url("smtps"), kTo, kFrom, "s", "b"),
-                  u"サーバーの証明書を信頼できません"_s);
-    EXPECT_EQ(starttls.messageCount() + implicit.messageCount(), 0);
+TEST_F(FailureTest, EachCertificateFaultIsNamed) {
+    // Untrusted: in no bundle; misnamed: trusted, but for mail.example.org; expired: trusted,
+    // for 127.0.0.1, ended in 2020. Each by STARTTLS and by implicit TLS.
+    const std::pair<ServerCert, QString> faults[] = {
+        {ServerCert::Untrusted, u"サーバーの証明書の発行者を信頼できません: 127.0.0.1"_s},
+        {ServerCert::Misnamed, u"サーバーの証明書の名前がサーバーと一致しません: 127.0.0.1"_s},
+        {ServerCert::Expired, u"サーバーの証明書の有効期限が切れています: 127.0.0.1"_s}};
+    for (const auto& [cert, text] : faults) {
+        SmtpServer starttls({}, cert);
+        expectFailure(sendMail(starttls.hostPort(), kTo, kFrom, "s", "b"), text);
+        SmtpServer implicit({"--implicit-tls"}, cert);
+        expectFailure(sendMail(implicit.url("smtps"), kTo, kFrom, "s", "b"), text);
+        EXPECT_EQ(starttls.messageCount() + implicit.messageCount(), 0);
+    }
+}
+
+TEST_F(FailureTest, RefusedSenderIsNamedAsTheSender) {
+    // Refused at MAIL FROM, and at RCPT TO as Postfix does by default.
+    SmtpServer atMail({"--reject-sender", "sender@"});
+    expectFailure(sendMail(atMail.hostPort(), kTo, kFrom, "s", "b"),
+                  u"差出人のアドレスを受け付けられませんでした: 553 5.1.8 <sender@example.jp>"_s);
+    SmtpServer atRcpt({"--delayed-reject",
+                       "554 5.7.1 <sender@example.jp>: Sender address rejected: Access denied"});
+    expectFailure(sendMail(atRcpt.hostPort(), kTo, kFrom, "s", "b"),
+                  u"差出人のアドレスを受け付けられませんでした: 554 5.7.1 <sender@"_s);
+    EXPECT_EQ(atMail.messageCount() + atRcpt.messageCount(), 0);
+}
+
+TEST_F(FailureTest, RefusedGreetingIsNamedAsTheGreeting) {
+    // Refused at EHLO (and the HELO libcurl tries next), and at RCPT TO as Postfix does.
+    SmtpServer atEhlo({"--reject-greeting"});
+    expectFailure(sendMail(atEhlo.hostPort(), kTo, kFrom, "s", "b"),
+                  u"EHLOのホスト名を受け付けられませんでした: 550 5.7.1 <"_s);
+    SmtpServer atRcpt(
+        {"--delayed-reject", "450 4.7.1 <NAME>: Helo command rejected: Host not found"});
+    expectFailure(sendMail(atRcpt.hostPort(), kTo, kFrom, "s", "b"),
+                  u"EHLOのホスト名を受け付けられませんでした: 450 4.7.1 <"_s);
+    EXPECT_EQ(atEhlo.messageCount() + atRcpt.messageCount(), 0);
 }
 
 TEST_F(FailureTest, CredentialsAreNeverSentWithoutStartTls) {
@@ -128,7 +158,7 @@ TEST_F(FailureTest, AuthenticationNeededFailedAndMessageTooLarge) {
 
     writeNetrc("machine 127.0.0.1 login mirvane password secret\n");
     expectFailure(sendMail(server.hostPort(), kTo, kFrom, "s", QByteArray(5000, 'x')),
-                  u"メールが大きすぎます: 552"_s);
+                  u"メールのサイズを受け付けられませんでした: 552"_s);
     EXPECT_EQ(server.messageCount(), 0);
 }
 

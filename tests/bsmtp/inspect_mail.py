@@ -32,6 +32,9 @@ def to_cp932(raw, charset):
     if charset in ("shift_jis", "us-ascii"):
         raw.decode("cp932")  # must be valid code page 932
         return raw
+    if charset == "utf-8":
+        raw.decode("utf-8")  # kept as it is: emoji have no code page 932 form
+        return raw
     raise ValueError("unexpected charset " + charset)
 
 
@@ -62,7 +65,9 @@ def describe_part(part):
         info["text_hex"] = to_cp932(part.get_payload(decode=True) or b"",
                                     info["charset"]).hex()
     name = part.get_param("name")
-    if name is not None:
+    if isinstance(name, tuple):  # RFC 2231, as mails to PCs carry it
+        info["name_hex"] = name[2].encode("latin-1").hex()
+    elif name is not None:
         info["name_hex"] = decode_words(name)[0].hex()
     filename = part.get_param("filename", header="content-disposition")
     if isinstance(filename, tuple):

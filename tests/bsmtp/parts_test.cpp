@@ -4,11 +4,13 @@
 #include "bsmtp/attachment.h"
 #include "bsmtp/cp932_text.h"
 #include "bsmtp/error_text.h"
+#include "bsmtp/handset.h"
 #include "bsmtp/media_type.h"
 #include "bsmtp/message_source.h"
 #include "bsmtp/mime.h"
 #include "bsmtp/netrc.h"
 #include "bsmtp/server_address.h"
+#include "codepage/cp932_codec.h"
 
 #include "smtp_fixture.h"
 
@@ -104,6 +106,35 @@ TEST(Compose, JisLineOver998BytesGoesInBase64) {
     const QByteArray shorter =
         composeMessage({"f@x", "t@x", "s", line.left(992)}, {}, ids).head;  // 998 with the escapes
     EXPECT_TRUE(shorter.contains("charset=ISO-2022-JP\r\nContent-Transfer-Encoding: 7bit"));
+}
+
+TEST(Handsets, DomainsDecideTheFormAndAMixedListGetsUnicode) {
+    EXPECT_EQ(readerOfDomain("docomo.ne.jp"), Reader::IMode);
+    EXPECT_EQ(readerOfDomain("EZweb.ne.jp"), Reader::Au);
+    EXPECT_EQ(readerOfDomain("t.vodafone.ne.jp"), Reader::SoftBank);
+    EXPECT_EQ(readerOfDomain("softbank.ne.jp"), Reader::SoftBank);
+    // A smartphone service, and names that only end alike.
+    EXPECT_EQ(readerOfDomain("i.softbank.jp"), Reader::Other);
+    EXPECT_EQ(readerOfDomain("notdocomo.ne.jp"), Reader::Other);
+    EXPECT_EQ(readerOfDomain("docomo.ne.jp.example.com"), Reader::Other);
+
+    auto mail = [](std::initializer_list<const char*> addresses) {
+        QList<Mailbox> list;
+        for (const char* a : addresses) {
+            list.append(Mailbox{{}, a});
+        }
+        return readerOfMail(list);
+    };
+    EXPECT_EQ(mail({"a@ezweb.ne.jp", "b@ezweb.ne.jp"}), Reader::Au);
+    EXPECT_EQ(mail({"a@softbank.ne.jp", "b@k.vodafone.ne.jp"}), Reader::SoftBank);
+    EXPECT_EQ(mail({"a@docomo.ne.jp", "b@ezweb.ne.jp"}), Reader::Other);
+    EXPECT_EQ(mail({"a@docomo.ne.jp", "b@example.com"}), Reader::Other);
+    EXPECT_EQ(mail({}), Reader::Other);
+
+    // A lead byte cut off at the end stays as it is; only whole pictograph codes change.
+    const QByteArray text = sjis(u"表\uE63E"_s) + "\xF8";
+    EXPECT_EQ(forHandset(text, Reader::Au), sjis(u"表"_s) + "\xF6\x60\xF8");
+    EXPECT_EQ(forHandset(text, Reader::IMode), text);
 }
 
 TEST(Rfc5322Date, EnglishNamesAndSignedOffset) {
@@ -324,6 +355,39 @@ TEST_F(MessageSourceTest, FileThatShrinksOrGrowsWhileSendingAbortsTheMail) {
         QFile f(path_);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(content_);
+    }
+}
+
+TEST(ErrorText, ARefusalIsNamedByTheReplyBeforeTheCommandItAnswered) {
+    auto refusal = [](Stage stage, const char* reply) {
+        SendOutcome o;
+        o.code = CURLE_SEND_ERROR;
+        o.greeted = true;
+        o.stage = stage;
+        o.replyLine = reply;
+        o.replyCode = QByteArray(reply).left(3).toInt();
+        return cp932_codec::decodeLenient(sendError(o, "mail.example.jp", {}));
+    };
+    const struct {
+        Stage stage;
+        const char* reply;
+        QString start;
+    } cases[] = {
+        {Stage::Rcpt, "552 5.2.2 <a@b.jp>: Mailbox full", u"宛先を受け付けられませんでした: 552"_s},
+        {Stage::Mail, "552 5.3.4 Message size exceeds fixed limit",
+         u"メールのサイズを受け付けられませんでした: 552"_s},
+        {Stage::Data, "554 5.3.4 Message too big for system",
+         u"メールのサイズを受け付けられませんでした: 554"_s},
+        {Stage::Rcpt, "553 5.1.8 <me@nowhere.invalid>: Domain not found",
+         u"差出人のアドレスを受け付けられませんでした: 553"_s},
+        {Stage::Rcpt, "504 5.5.2 <vm>: Helo command rejected: need fully-qualified hostname",
+         u"EHLOのホスト名を受け付けられませんでした: 504"_s},
+        {Stage::Ehlo, "501 5.5.4 Syntax: EHLO hostname",
+         u"EHLOのホスト名を受け付けられませんでした: 501"_s},
+        {Stage::Data, "554 5.7.1 Spam", u"メールを受け付けられませんでした: 554"_s},
+    };
+    for (const auto& c : cases) {
+        EXPECT_TRUE(refusal(c.stage, c.reply).startsWith(c.start)) << c.reply;
     }
 }
 

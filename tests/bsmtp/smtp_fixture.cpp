@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QJsonDocument>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -34,11 +35,45 @@ QByteArray run(const QString& program, const QStringList& args) {
     return p.readAllStandardOutput();
 }
 
-void makeCertificate(const QString& dir, const QString& name) {
+void makeCertificate(const QString& dir, const QString& name,
+                     const QString& host = QStringLiteral("127.0.0.1"),
+                     const QString& altNames = QStringLiteral("IP:127.0.0.1,DNS:localhost")) {
     run(QStringLiteral("openssl"),
         {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
          "-keyout", dir + "/" + name + ".key", "-out", dir + "/" + name + ".pem", "-days", "2",
-         "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1,DNS:localhost"});
+         "-subj", "/CN=" + host, "-addext", "subjectAltName=" + altNames});
+}
+
+// A certificate whose validity ended long ago: `openssl req` makes none in the past, a
+// self-signing `openssl ca` does.
+void makeExpiredCertificate(const QString& dir, const QString& name) {
+    const QString base = dir + "/" + name;
+    QFile config(base + ".cnf");
+    config.open(QIODevice::WriteOnly);
+    config.write("[ca]\ndefault_ca = self\n[self]\ndatabase = " + QFile::encodeName(base) +
+                 ".index\nnew_certs_dir = " + QFile::encodeName(dir) +
+                 "\nserial = " + QFile::encodeName(base) +
+                 ".serial\ndefault_md = sha256\npolicy = any\ncopy_extensions = copy\n"
+                 "unique_subject = no\n[any]\ncommonName = supplied\n");
+    config.close();
+    QFile(base + ".index").open(QIODevice::WriteOnly);
+    QFile serial(base + ".serial");
+    serial.open(QIODevice::WriteOnly);
+    serial.write("01\n");
+    serial.close();
+    run(QStringLiteral("openssl"),
+        {"req", "-new", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
+         "-keyout", base + ".key", "-out", base + ".csr", "-subj", "/CN=127.0.0.1", "-addext",
+         "subjectAltName=IP:127.0.0.1,DNS:localhost"});
+    run(QStringLiteral("openssl"),
+        {"ca", "-batch", "-config", base + ".cnf", "-selfsign", "-keyfile", base + ".key", "-in",
+         base + ".csr", "-out", base + ".pem", "-startdate", "20200101000000Z", "-enddate",
+         "20200102000000Z"});
+}
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 int listeningSocket(int& port) {
@@ -71,10 +106,19 @@ QByteArray fromHex(const QJsonValue& hex) {
 const Certificates& Certificates::get() {
     static QTemporaryDir dir;
     static const Certificates certs = [] {
-        makeCertificate(dir.path(), "trusted");
-        makeCertificate(dir.path(), "other");
-        return Certificates{dir.path() + "/trusted.pem", dir.path() + "/trusted.key",
-                            dir.path() + "/other.pem", dir.path() + "/other.key"};
+        const QString d = dir.path();
+        makeCertificate(d, "trusted");
+        makeCertificate(d, "other");
+        makeCertificate(d, "misnamed", "mail.example.org", "DNS:mail.example.org");
+        makeExpiredCertificate(d, "expired");
+        QFile bundle(d + "/bundle.pem");
+        bundle.open(QIODevice::WriteOnly);
+        for (const char* name : {"trusted", "misnamed", "expired"}) {
+            bundle.write(readFile(d + "/" + name + ".pem"));
+        }
+        return Certificates{d + "/trusted.pem", d + "/trusted.key",  d + "/other.pem",
+                            d + "/other.key",   d + "/misnamed.pem", d + "/misnamed.key",
+                            d + "/expired.pem", d + "/expired.key",  d + "/bundle.pem"};
     }();
     return certs;
 }
@@ -105,27 +149,63 @@ void stop(QProcess& process) {
     }
 }
 
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+// What sendMail() sent successfully to each test server's port.
+QHash<int, QList<SentMail>>& sentByPort() {
+    static QHash<int, QList<SentMail>> sent;
+    return sent;
+}
+
+ReceivedMailsCheck receivedMailsCheck = nullptr;
+
+int portOf(const QByteArray& server) {
+    const qsizetype colon = server.lastIndexOf(':');
+    return colon < 0 ? 0 : server.mid(colon + 1).toInt();
 }
 
 }  // namespace
+
+void setReceivedMailsCheck(ReceivedMailsCheck check) {
+    receivedMailsCheck = check;
+}
 
 SmtpServer::SmtpServer(const QStringList& args, ServerCert cert) {
     QStringList all{kScripts + "/smtp_server.py", "--spool", spool_.path()};
     if (cert != ServerCert::None) {
         const Certificates& c = Certificates::get();
-        const bool trusted = cert == ServerCert::Trusted;
-        all << "--cert" << (trusted ? c.trustedCert : c.otherCert) << "--key"
-            << (trusted ? c.trustedKey : c.otherKey);
+        const auto [pem, key] = [&] {
+            switch (cert) {
+                case ServerCert::Untrusted:
+                    return std::pair(c.otherCert, c.otherKey);
+                case ServerCert::Misnamed:
+                    return std::pair(c.misnamedCert, c.misnamedKey);
+                case ServerCert::Expired:
+                    return std::pair(c.expiredCert, c.expiredKey);
+                default:
+                    return std::pair(c.trustedCert, c.trustedKey);
+            }
+        }();
+        all << "--cert" << pem << "--key" << key;
     }
     all << args;
     port_ = startServer(process_, spool_.path(), all);
+    sentByPort().remove(port_);
 }
 
 SmtpServer::~SmtpServer() {
     stop(process_);
+    const QList<SentMail> sent = sentByPort().take(port_);
+    // A mail that was taken but reported as not sent would shift the pairs: no check then.
+    if (receivedMailsCheck != nullptr && !sent.isEmpty() && sent.size() == messageCount()) {
+        QStringList files;
+        for (int n = 1; n <= sent.size(); ++n) {
+            files << messagePath(n);
+        }
+        receivedMailsCheck(files, sent);
+    }
+}
+
+QString SmtpServer::messagePath(int n) const {
+    return spool_.path() + "/" + QString::number(n) + ".eml";
 }
 
 QByteArray SmtpServer::hostPort() const {
@@ -234,6 +314,9 @@ SendResult sendMail(const QByteArray& server, const QByteArray& to, const QByteA
     for (int i = kBuffer; i < kBuffer + kGuard; ++i) {
         r.bufferKept = r.bufferKept && buffer[i] == 0x5A;
     }
+    if (r.result != 0) {
+        sentByPort()[portOf(server)].append({to, subject, body, attachment});
+    }
     return r;
 }
 
@@ -241,7 +324,7 @@ void BsmtpTest::SetUp() {
     ASSERT_TRUE(home_.isValid());
     savedHome_ = qgetenv("HOME");
     qputenv("HOME", QFile::encodeName(home_.path()));
-    qputenv("CURL_CA_BUNDLE", QFile::encodeName(Certificates::get().trustedCert));
+    qputenv("CURL_CA_BUNDLE", QFile::encodeName(Certificates::get().bundle));
     qputenv("MIRVANE_SMTP_TIMEOUT_SCALE", "0.1");
 }
 

@@ -15,21 +15,40 @@
 // made at test time, a listener that never answers, and the parsed view of what arrived.
 namespace bsmtp_test {
 
+// One mail that BSendMail took, as it was typed (code page 932).
+struct SentMail {
+    QByteArray to;
+    QByteArray subject;
+    QByteArray body;
+    QByteArray attachment;  // the path; empty for none
+};
+
+// Runs when a server that took mails sent through sendMail() is stopped, with the paths of
+// the received files and what was sent for each, in order. Set by the program that reads
+// every mail back with other parsers (mail_readers.h).
+using ReceivedMailsCheck = void (*)(const QStringList& files, const QList<SentMail>& sent);
+void setReceivedMailsCheck(ReceivedMailsCheck check);
+
 // Text in code page 932, as the program hands it over.
 QByteArray sjis(const QString& text);
 QByteArray fromHex(const QJsonValue& hex);
 
-// Self-signed certificates for 127.0.0.1, made with openssl once per test program.
+// Self-signed certificates, made with openssl once per test program.
 struct Certificates {
-    QString trustedCert;  // the test's CA bundle holds this one
+    QString trustedCert;  // for 127.0.0.1, in the test's CA bundle
     QString trustedKey;
-    QString otherCert;  // in no bundle
+    QString otherCert;  // for 127.0.0.1, in no bundle
     QString otherKey;
+    QString misnamedCert;  // for mail.example.org only, in the bundle
+    QString misnamedKey;
+    QString expiredCert;  // for 127.0.0.1, ended in 2020, in the bundle
+    QString expiredKey;
+    QString bundle;  // the certificates the client trusts
 
     static const Certificates& get();
 };
 
-enum class ServerCert { Trusted, Untrusted, None };
+enum class ServerCert { Trusted, Untrusted, Misnamed, Expired, None };
 
 class SmtpServer {
   public:
@@ -45,6 +64,7 @@ class SmtpServer {
     QJsonObject inspect(int n = 1) const;   // inspect_mail.py's view of message n
     QJsonObject envelope(int n = 1) const;  // sender, recipients, login, TLS
     QByteArray wireLog() const;             // all the server received, TLS taken off
+    QString messagePath(int n) const;       // the file of message n
 
   private:
     QTemporaryDir spool_;

@@ -78,7 +78,8 @@ TEST_F(Sending, ASentMailIsRecordedAndTheComposerReset) {
     toolkit::FileDialogScript dialog;
     dialog.answer(dir.file(QStringLiteral("photo.jpg")));
     form->N5Click();
-    fill(form, QStringLiteral("taro@example.jp"), QStringLiteral("こんにちは"),
+    // To an i-mode handset the pictograph goes as the code the palette inserted.
+    fill(form, QStringLiteral("taro@docomo.ne.jp"), QStringLiteral("こんにちは"),
          QStringLiteral("本文") + QChar(0xE63E) + QStringLiteral("\r\n二行目"));
 
     // While the library works the state panel says so and the window takes no typing.
@@ -101,7 +102,7 @@ TEST_F(Sending, ASentMailIsRecordedAndTheComposerReset) {
     EXPECT_EQ(beeps.messageBeeps(), QList<unsigned>{0});
     EXPECT_EQ(
         historyAfterDate(),
-        sjis(QStringLiteral("宛先：[taro@example.jp]\r\n題名：こんにちは\r\n添付：photo.jpg\r\n"
+        sjis(QStringLiteral("宛先：[taro@docomo.ne.jp]\r\n題名：こんにちは\r\n添付：photo.jpg\r\n"
                             "本文：本文") +
              QChar(0xE63E) + QStringLiteral("\r\n二行目\r\n\r\n\r\n")));
     // Reset, with D1 left enabled.
