@@ -92,7 +92,7 @@ TEST_F(Help, F1OpensTheHelpLikeTheMenuItem) {
 TEST_F(Help, TheViewerClosesWhenTheMainWindowIsDestroyed) {
     installHelp();
     toolkit::HelpRecorder help;
-    form1->N12Click();
+    chooseHelp();
     ASSERT_NE(toolkit::HelpViewer::instance(), nullptr);
     program.reset();
     EXPECT_EQ(toolkit::HelpViewer::instance(), nullptr);
@@ -102,7 +102,7 @@ TEST_F(Help, TheViewerClosesWhenTheMainWindowIsDestroyed) {
 
 TEST_F(Help, AMissingHelpFileIsReportedByTheViewerAlone) {
     // No help file in the program directory. A message box would fail the test.
-    form1->N12Click();
+    chooseHelp();
     toolkit::HelpViewer* viewer = toolkit::HelpViewer::instance();
     ASSERT_NE(viewer, nullptr);
     EXPECT_TRUE(viewer->failed());
@@ -111,7 +111,7 @@ TEST_F(Help, AMissingHelpFileIsReportedByTheViewerAlone) {
 
     // Once the file is there, the next request shows it.
     installHelp();
-    form1->N12Click();
+    chooseHelp();
     EXPECT_FALSE(viewer->failed());
     EXPECT_TRUE(viewer->browser()->toPlainText().contains(QStringLiteral("目次")));
 }
