@@ -2,13 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <qpa/qwindowsysteminterface.h>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTest>
 #include <QWidget>
 #include <QWindow>
-#include <qpa/qwindowsysteminterface.h>
 
 #include "app/settings_file.h"
 
