@@ -37,14 +37,6 @@ class Composer : public RunningProgram {
         QApplication::sendEvent(w, &e);
     }
     void ctrl(QWidget* w, Qt::Key key) { QTest::keyClick(w, key, Qt::ControlModifier); }
-    // Opens `menu` as the menu bar does (its opening handler runs); then the access key of
-    // one of its items, or Escape to close it again.
-    void choose(QMenu* menu, Qt::Key key) {
-        menu->popup(form1->mapToGlobal(QPoint(0, 0)));
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
-        QTest::keyClick(menu, key);
-        ASSERT_FALSE(menu->isVisible());
-    }
     void look(QMenu* menu) { choose(menu, Qt::Key_Escape); }
 };
 

@@ -34,9 +34,7 @@ class Help : public RunningProgram {
   protected:
     void installHelp() { dir.write(QStringLiteral("mirvane.hlp"), shippedHelp()); }
     void chooseHelp() {
-        form1->Help1->popup(form1->mapToGlobal(QPoint(0, 0)));
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form1->Help1));
-        QTest::keyClick(form1->Help1, Qt::Key_H);
+        choose(form1->Help1, Qt::Key_H);
         QApplication::processEvents();
     }
 };
