@@ -3,6 +3,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -84,7 +86,8 @@ class Box : public QMessageBox {
 
 Answer show(QWidget* parent, const ShownBox& box, Button escape) {
     MessageBoxScript* script = MessageBoxScript::active();
-    if (script && !script->look())
+    std::function<void(QWidget*)> act = script ? script->takeDriver(box) : nullptr;
+    if (script && !act && !script->look())
         return script->take(box);
 
     Box mb(nullptr);
@@ -108,7 +111,30 @@ Answer show(QWidget* parent, const ShownBox& box, Button escape) {
         mb.adjustSize();
         mb.move(screen->availableGeometry().center() - mb.rect().center());
     }
-    if (script) {
+    bool stuck = false;
+    if (act) {
+        QTimer::singleShot(0, &mb, [&] {
+            if (script->look())
+                script->look()(&mb);
+            act(&mb);
+            // An access key clicks its button after a short animation; a box still open
+            // after that would wait for ever.
+            const QDeadlineTimer deadline(5000);
+            QEventLoop wait;
+            QTimer poll;
+            QObject::connect(&poll, &QTimer::timeout, &wait, [&] {
+                if (!mb.isVisible() || deadline.hasExpired())
+                    wait.quit();
+            });
+            poll.start(10);
+            if (mb.isVisible())
+                wait.exec();
+            if (mb.isVisible()) {
+                stuck = true;
+                mb.done(-1);
+            }
+        });
+    } else if (script) {
         QTimer::singleShot(0, &mb, [&] {
             script->look()(&mb);
             mb.reject();
@@ -117,6 +143,11 @@ Answer show(QWidget* parent, const ShownBox& box, Button escape) {
         return script->take(box);
     }
     mb.exec();
+    if (stuck) {
+        if (unansweredHandler())
+            unansweredHandler()(box);
+        return Answer::Closed;
+    }
     QAbstractButton* clicked = mb.clickedButton();
     if (mb.closedByFrame && made.size() > 1)
         return Answer::Closed;
@@ -167,11 +198,15 @@ MessageBoxScript::~MessageBoxScript() {
 }
 
 void MessageBoxScript::answer(Answer a) {
-    answers_.append(a);
+    steps_.append({a, nullptr});
+}
+
+void MessageBoxScript::drive(std::function<void(QWidget*)> act) {
+    steps_.append({Answer::Closed, std::move(act)});
 }
 
 void MessageBoxScript::clear() {
-    answers_.clear();
+    steps_.clear();
     shown_.clear();
 }
 
@@ -183,14 +218,21 @@ MessageBoxScript* MessageBoxScript::active() {
     return activeScript();
 }
 
+std::function<void(QWidget*)> MessageBoxScript::takeDriver(const ShownBox& box) {
+    if (steps_.isEmpty() || !steps_.first().act)
+        return nullptr;
+    shown_.append(box);
+    return steps_.takeFirst().act;
+}
+
 Answer MessageBoxScript::take(const ShownBox& box) {
     shown_.append(box);
-    if (answers_.isEmpty()) {
+    if (steps_.isEmpty()) {
         if (unansweredHandler())
             unansweredHandler()(box);
         return Answer::Closed;
     }
-    return answers_.takeFirst();
+    return steps_.takeFirst().answer;
 }
 
 }  // namespace toolkit

@@ -43,22 +43,31 @@ class MessageBoxScript {
     MessageBoxScript& operator=(const MessageBoxScript&) = delete;
 
     void answer(Answer a);
+    // Instead of an answer: the next box is really shown and `act` works it (presses keys,
+    // closes its frame) as a user would; what the box itself makes of that is the answer.
+    void drive(std::function<void(QWidget* box)> act);
     // While set, each box is also really shown: `look` gets it once it is on the screen
     // (to take its picture), then the box closes and the queued answer counts.
     void lookAtEach(std::function<void(QWidget* box)> look) { look_ = std::move(look); }
     const std::function<void(QWidget*)>& look() const { return look_; }
     const QList<ShownBox>& shown() const { return shown_; }
-    int pending() const { return int(answers_.size()); }
+    int pending() const { return int(steps_.size()); }
     void clear();
 
     // Called for a box that found no answer; defaults to doing nothing.
     static void setUnansweredHandler(std::function<void(const ShownBox&)> handler);
 
     static MessageBoxScript* active();
+    // Records `box`; the next step's driver, or none when the next step is an answer.
+    std::function<void(QWidget*)> takeDriver(const ShownBox& box);
     Answer take(const ShownBox& box);
 
   private:
-    QList<Answer> answers_;
+    struct Step {
+        Answer answer = Answer::Closed;
+        std::function<void(QWidget*)> act;
+    };
+    QList<Step> steps_;
     QList<ShownBox> shown_;
     std::function<void(QWidget*)> look_;
     MessageBoxScript* previous_;

@@ -4,6 +4,7 @@
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QTest>
 
 #include "addressbook/address_book_window.h"
@@ -36,6 +37,7 @@ class Composer : public RunningProgram {
         QApplication::sendEvent(w, &e);
     }
     void ctrl(QWidget* w, Qt::Key key) { QTest::keyClick(w, key, Qt::ControlModifier); }
+    void look(QMenu* menu) { choose(menu, Qt::Key_Escape); }
 };
 
 }  // namespace
@@ -81,7 +83,7 @@ TEST_F(Composer, SubjectPasteTakesOnlyWhatFitsAsAWhole) {
 }
 
 TEST_F(Composer, CutAndCopyFollowSelectionsInAnyField) {
-    form1->Edit1Click();
+    look(form1->Edit1);
     EXPECT_FALSE(form1->Cut1->isEnabled());
     EXPECT_FALSE(form1->Copy1->isEnabled());
 
@@ -90,7 +92,7 @@ TEST_F(Composer, CutAndCopyFollowSelectionsInAnyField) {
     form1->Edit2->setSelection(0, 4);
     focus(form1->Memo1);
     form1->Memo1->setText(QStringLiteral("body"));
-    form1->Edit1Click();
+    look(form1->Edit1);
     EXPECT_TRUE(form1->Cut1->isEnabled());
     EXPECT_TRUE(form1->Copy1->isEnabled());
     // Cut works on the focused body, which has nothing selected.
@@ -105,7 +107,7 @@ TEST_F(Composer, UndoFollowsTheModifiedFlags) {
     focus(form1->Memo1);
     ctrl(form1->Memo1, Qt::Key_Z);  // nothing modified: nothing happens
     EXPECT_EQ(form1->Memo1->text(), QString());
-    form1->Edit1Click();
+    look(form1->Edit1);
     EXPECT_FALSE(form1->Undo1->isEnabled());
 
     QTest::keyClicks(form1->Memo1, QStringLiteral("hello"));
@@ -113,7 +115,7 @@ TEST_F(Composer, UndoFollowsTheModifiedFlags) {
     ctrl(form1->Memo1, Qt::Key_Z);
     EXPECT_EQ(form1->Memo1->text(), QString());
     EXPECT_EQ(form1->Label3->text(), QStringLiteral("0"));
-    form1->Edit1Click();
+    look(form1->Edit1);
     EXPECT_FALSE(form1->Undo1->isEnabled());
 }
 
@@ -128,15 +130,15 @@ TEST_F(Composer, PasteWithoutClipboardTextDoesNothing) {
 }
 
 TEST_F(Composer, ASpaceAloneMakesTheMailWorthSaving) {
-    form1->N1Click();
+    look(form1->N1);
     EXPECT_FALSE(form1->P1->isEnabled());
     focus(form1->Memo1);
     QTest::keyClick(form1->Memo1, Qt::Key_Space);
-    form1->N1Click();
+    look(form1->N1);
     EXPECT_TRUE(form1->P1->isEnabled());
     // A saved draft, also one from an earlier run, enables O1.
     dir.write(QStringLiteral("mirvane.ini"), "[Preservation]\r\nTo=a\r\n");
-    form1->N1Click();
+    look(form1->N1);
     EXPECT_TRUE(form1->O1->isEnabled());
 }
 
@@ -186,17 +188,17 @@ TEST_F(Composer, BodyLimitRefusesWhatDoesNotFitWhole) {
 
 TEST_F(Composer, WindowCommandsShowTheOtherWindowsModeless) {
     const Forms& f = program->forms();
-    form1->Button1Click();
-    form1->N15Click();
-    form1->L1Click();
-    form1->N3Click();
+    QTest::mouseClick(form1->Button1, Qt::LeftButton);
+    choose(form1->N2, Qt::Key_N);
+    choose(form1->N2, Qt::Key_L);
+    choose(form1->N2, Qt::Key_S);
     for (QWidget* w : std::initializer_list<QWidget*>{f.form4, f.form5, f.form7, f.form2}) {
         EXPECT_TRUE(w->isVisible()) << w->objectName().toStdString();
         EXPECT_FALSE(w->isModal());
     }
     // Showing a visible window again only brings it to the front.
     const QPoint at = f.form4->pos();
-    form1->Button1Click();
+    QTest::mouseClick(form1->Button1, Qt::LeftButton);
     EXPECT_EQ(f.form4->pos(), at);
     for (QWidget* w : std::initializer_list<QWidget*>{f.form4, f.form5, f.form7, f.form2}) {
         w->hide();

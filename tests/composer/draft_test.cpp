@@ -225,9 +225,9 @@ TEST_F(Draft, NewMailAsksOnlyForAMailThatIsNotBlank) {
     EXPECT_TRUE(form1->isBlank());
     EXPECT_FALSE(QFile::exists(dir.settingsPath()));
 
-    // Escape answers the two-button box as "いいえ": emptied, nothing saved.
+    // Escape on the real two-button box answers "いいえ": emptied, nothing saved.
     fill(QStringLiteral("b@example.jp"), QString(), QString());
-    boxes.answer(Answer::Closed);
+    boxes.drive([](QWidget* box) { pressOnBox(box, Qt::Key_Escape); });
     choose(form1->N1, Qt::Key_N);
     EXPECT_TRUE(form1->isBlank());
     EXPECT_FALSE(QFile::exists(dir.settingsPath()));
@@ -306,12 +306,16 @@ TEST_F(Draft, CloseWithADraftStoredAndNoToTheOverwriteStaysOpenWithPlacementWrit
 
 TEST_F(Draft, CloseCancelledEscapedOrBoxClosedKeepsTheWindowAndTheMail) {
     fill(QStringLiteral("a@example.jp"), QStringLiteral("s"), QStringLiteral("b"));
-    for (const Answer answer : {Answer::Cancel, Answer::Closed}) {
-        boxes.answer(answer);
+    // "キャンセル", then Escape and the title bar's close on the real box.
+    boxes.answer(Answer::Cancel);
+    boxes.drive([](QWidget* box) { pressOnBox(box, Qt::Key_Escape); });
+    boxes.drive(closeBoxByFrame);
+    for (int i = 0; i < 3; ++i) {
         EXPECT_FALSE(closeWindow());
         EXPECT_TRUE(form1->isVisible());
         EXPECT_EQ(form1->Memo1->text(), QStringLiteral("b"));
     }
+    EXPECT_EQ(boxes.pending(), 0);
     EXPECT_FALSE(settings().sectionExists("Preservation"));
     EXPECT_TRUE(settings().valueExists("Window", "Top1"));
 

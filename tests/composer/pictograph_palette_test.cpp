@@ -159,22 +159,62 @@ TEST(PictographPalette, ButtonsDrawTheirGlyphInTheirColour) {
     }
 }
 
+// Pixels of `image` inside `area` that differ clearly from the area's corner pixel.
+int inkIn(const QImage& image, const QRect& area) {
+    const QRgb bg = image.pixel(area.topLeft());
+    int ink = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            if (std::abs(qRed(p) - qRed(bg)) + std::abs(qGreen(p) - qGreen(bg)) +
+                    std::abs(qBlue(p) - qBlue(bg)) >
+                96)
+                ++ink;
+        }
+    }
+    return ink;
+}
+
 TEST(PictographPalette, Screenshots) {
     PictographPalette palette;
     palette.show();
+    int index = 0;
     for (int tab = 0; tab < 3; ++tab) {
         palette.setCurrentIndex(tab);
         QApplication::processEvents();
-        saveScreenshot(&palette, QStringLiteral("pictograph_palette_tab%1").arg(tab + 1));
+        const QImage saved(
+            saveScreenshot(&palette, QStringLiteral("pictograph_palette_tab%1").arg(tab + 1)));
+        ASSERT_EQ(saved.size(), palette.size());
+        // Every cell of the page shows its pictograph in its colour.
+        for (std::size_t k = 0; k < pictographs::tabCodes(tab).size(); ++k, ++index) {
+            PictographButton* b = palette.buttons()[index];
+            const QRect cell(b->mapTo(&palette, QPoint()), b->size());
+            const QImage picture = saved.copy(cell);
+            const QRgb rgb = QRgb(0xFF000000u | pictographs::colour(b->codePoint()));
+            EXPECT_GE(strongestShareOf(picture, rgb), 0.5) << b->objectName().toStdString();
+            EXPECT_GE(inkIn(picture, picture.rect()), 8) << b->objectName().toStdString();
+        }
     }
     // The same pictographs as text in a field.
-    QLineEdit field;
+    struct Field : QLineEdit {
+        using QLineEdit::cursorRect;
+    } field;
     field.setFont(toolkit::fonts::fieldFont());
     field.resize(187, 20);
-    field.setText(QStringLiteral("晴れ") + QChar(char16_t(0xE63E)) + QStringLiteral("のち") +
-                  QChar(char16_t(0xE63F)) + QChar(char16_t(0xE6E2)) + QStringLiteral("abc") +
-                  QChar(char16_t(0xE757)));
+    const QString words = QStringLiteral("晴れ") + QChar(char16_t(0xE63E)) +
+                          QStringLiteral("のち") + QChar(char16_t(0xE63F)) +
+                          QChar(char16_t(0xE6E2)) + QStringLiteral("abc");
+    field.setText(words + QChar(char16_t(0xE757)));
     field.show();
     QApplication::processEvents();
-    saveScreenshot(&field, QStringLiteral("pictograph_field"));
+    const QImage text(saveScreenshot(&field, QStringLiteral("pictograph_field")));
+    ASSERT_EQ(text.size(), field.size());
+    // The words and the last pictograph after them are drawn: ink where each stands.
+    field.setCursorPosition(int(words.size()));
+    const int start = field.cursorRect().center().x();
+    field.end(false);
+    const int end = field.cursorRect().center().x();
+    ASSERT_GT(end - start, 4);
+    EXPECT_GE(inkIn(text, QRect(start + 1, 3, end - start - 2, field.height() - 6)), 10);
+    EXPECT_GE(inkIn(text, QRect(2, 2, start, field.height() - 4)), 60);
 }

@@ -34,9 +34,7 @@ class Help : public RunningProgram {
   protected:
     void installHelp() { dir.write(QStringLiteral("mirvane.hlp"), shippedHelp()); }
     void chooseHelp() {
-        form1->Help1->popup(form1->mapToGlobal(QPoint(0, 0)));
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form1->Help1));
-        QTest::keyClick(form1->Help1, Qt::Key_H);
+        choose(form1->Help1, Qt::Key_H);
         QApplication::processEvents();
     }
 };
@@ -92,7 +90,7 @@ TEST_F(Help, F1OpensTheHelpLikeTheMenuItem) {
 TEST_F(Help, TheViewerClosesWhenTheMainWindowIsDestroyed) {
     installHelp();
     toolkit::HelpRecorder help;
-    form1->N12Click();
+    chooseHelp();
     ASSERT_NE(toolkit::HelpViewer::instance(), nullptr);
     program.reset();
     EXPECT_EQ(toolkit::HelpViewer::instance(), nullptr);
@@ -102,7 +100,7 @@ TEST_F(Help, TheViewerClosesWhenTheMainWindowIsDestroyed) {
 
 TEST_F(Help, AMissingHelpFileIsReportedByTheViewerAlone) {
     // No help file in the program directory. A message box would fail the test.
-    form1->N12Click();
+    chooseHelp();
     toolkit::HelpViewer* viewer = toolkit::HelpViewer::instance();
     ASSERT_NE(viewer, nullptr);
     EXPECT_TRUE(viewer->failed());
@@ -111,7 +109,7 @@ TEST_F(Help, AMissingHelpFileIsReportedByTheViewerAlone) {
 
     // Once the file is there, the next request shows it.
     installHelp();
-    form1->N12Click();
+    chooseHelp();
     EXPECT_FALSE(viewer->failed());
     EXPECT_TRUE(viewer->browser()->toPlainText().contains(QStringLiteral("目次")));
 }

@@ -18,9 +18,7 @@ namespace {
 class RegistrationStart : public RunningProgram {
   protected:
     void chooseRegistration() {
-        form1->N1->popup(form1->mapToGlobal(QPoint(0, 0)));
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form1->N1));
-        QTest::keyClick(form1->N1, Qt::Key_G);
+        choose(form1->N1, Qt::Key_G);
         QApplication::processEvents();
     }
 };

@@ -1,6 +1,7 @@
 #include "support/running_program.h"
 
 #include <QApplication>
+#include <QMenu>
 #include <QTest>
 
 #include "composer/composer_window.h"
@@ -18,4 +19,11 @@ void RunningProgram::SetUp() {
 void RunningProgram::TearDown() {
     toolkit::clipboard::clear();
     program.reset();
+}
+
+void RunningProgram::choose(QMenu* menu, Qt::Key key) {
+    menu->popup(form1->mapToGlobal(QPoint(0, 0)));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+    QTest::keyClick(menu, key);
+    ASSERT_FALSE(menu->isVisible());
 }

@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <qpa/qwindowsysteminterface.h>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QTest>
 #include <QWidget>
+#include <QWindow>
 
 #include "app/settings_file.h"
 
@@ -37,4 +41,18 @@ QString saveScreenshot(QWidget* widget, const QString& name) {
     QString path = QDir(dir).filePath(name + QStringLiteral(".png"));
     EXPECT_TRUE(widget->grab().save(path)) << path.toStdString();
     return path;
+}
+
+void pressOnBox(QWidget* box, int key) {
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(box));
+    QWidget* target = QApplication::focusWidget();
+    if (!target || target->window() != box)
+        target = box;
+    QTest::keyClick(target, Qt::Key(key));
+}
+
+void closeBoxByFrame(QWidget* box) {
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(box));
+    QWindowSystemInterface::handleCloseEvent<QWindowSystemInterface::SynchronousDelivery>(
+        box->windowHandle());
 }

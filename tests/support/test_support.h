@@ -28,3 +28,9 @@ private:
 // Saves a picture of `widget` as <name>.png in the screenshot directory
 // (MIRVANE_SCREENSHOTS, else ./screenshots) and returns the file's path.
 QString saveScreenshot(QWidget* widget, const QString& name);
+
+// Script steps (toolkit::MessageBoxScript::drive) that work the real message box as a
+// user does: a key pressed where the box has its focus, and a close by the title bar as
+// the window system delivers it.
+void pressOnBox(QWidget* box, int key);
+void closeBoxByFrame(QWidget* box);
