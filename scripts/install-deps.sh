@@ -18,6 +18,7 @@ packages=(
   openbox xdotool x11-utils
   desktop-file-utils fontconfig libfontconfig-dev
   clang libclang-rt-14-dev
+  x11-session-utils x11-xserver-utils
 )
 
 missing=()
