@@ -133,8 +133,6 @@ TForm7::TForm7(Forms& forms) : SecondaryWindow(forms, 7) {
     connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
     connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
     createEditMenu();
-    // Installed after the edit menu's, so it sees the keys first.
-    qApp->installEventFilter(this);
     loadTimer_ = new QTimer(this);
     loadTimer_->setSingleShot(true);
     connect(loadTimer_, &QTimer::timeout, this, [this] { loadSlice(kSliceMs); });
@@ -318,8 +316,10 @@ bool TForm7::loadFile() {
     loaded_ = history_log::Snapshot(*content);
     reader_ = std::make_unique<history_text::Reader>(std::move(*content));
     pieceAfterFirst_ = false;
-    // Keys and clicks on the text wait until it is whole.
+    // Keys and clicks on the text wait until it is whole. Installed after the edit
+    // menu's filter, this one sees the keys first.
     Memo1->viewport()->setCursor(Qt::BusyCursor);
+    qApp->installEventFilter(this);
     loadSlice(kSliceMs);
     // The caret and the view start at the newest entry, at the top.
     Memo1->moveCursor(QTextCursor::Start);
@@ -367,6 +367,7 @@ void TForm7::endLoading(bool replay) {
     loadTimer_->stop();
     if (reader_) {
         reader_.reset();
+        qApp->removeEventFilter(this);
         Memo1->document()->setUndoRedoEnabled(true);
         Memo1->viewport()->setCursor(Qt::IBeamCursor);
     }
