@@ -96,7 +96,9 @@ TForm7::TForm7(Forms& forms) : SecondaryWindow(forms, 7) {
     setWindowTitle(QStringLiteral("送信履歴"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
-    setMinimumSize(kMinWidth, kMinHeight);
+    // No minimum size is handed to the window manager: it would cut a size asked below
+    // the limit down to the limit in one direction and let the other change, while
+    // such a size is refused as a whole (resizeEvent).
 
     Memo1 = new QPlainTextEdit(this);
     Memo1->setObjectName(QStringLiteral("Memo1"));
@@ -259,17 +261,10 @@ void TForm7::resizeEvent(QResizeEvent* event) {
 }
 
 void TForm7::keepOuterSize() {
-    const QSize extra = window_placement::frameExtra(this);
-    setMinimumSize(kMinWidth - extra.width(), kMinHeight - extra.height());
     if (window_placement::outerWidth(this) != outerSize_.width() ||
         window_placement::outerHeight(this) != outerSize_.height()) {
         window_placement::resizeOuter(this, outerSize_.width(), outerSize_.height());
     }
-}
-
-void TForm7::frameChanged(QSize extra) {
-    // The minimum is an outer size; the window manager's frame appears after the show.
-    setMinimumSize(kMinWidth - extra.width(), kMinHeight - extra.height());
 }
 
 void TForm7::showEvent(QShowEvent* event) {

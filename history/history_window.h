@@ -69,7 +69,6 @@ class TForm7 : public SecondaryWindow {
     void writePlacement(IniDocument& doc) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
-    void frameChanged(QSize extra) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
