@@ -39,6 +39,10 @@ using toolkit::Answer;
 // about this long between events.
 constexpr qsizetype kBatchChars = 256 * 1024;
 constexpr int kSliceMs = 25;
+// Each slice costs the window a new layout of what it shows, which for some text (a
+// character no font has) takes longer than the slice itself: the slice is then made
+// longer, so that loading keeps most of the time, up to this long.
+constexpr int kMaxSliceMs = 200;
 
 // A block's user state: it continues the line of the block before.
 constexpr int kContinues = 1;
@@ -137,7 +141,11 @@ TForm7::TForm7(Forms& forms) : SecondaryWindow(forms, 7) {
     createEditMenu();
     loadTimer_ = new QTimer(this);
     loadTimer_->setSingleShot(true);
-    connect(loadTimer_, &QTimer::timeout, this, [this] { loadSlice(kSliceMs); });
+    connect(loadTimer_, &QTimer::timeout, this, [this] {
+        // The time the window took between two slices.
+        const qint64 between = sinceSlice_.isValid() ? sinceSlice_.elapsed() : 0;
+        loadSlice(int(std::clamp<qint64>(3 * between, kSliceMs, kMaxSliceMs)));
+    });
 
     move(273, 152);
     window_placement::resizeOuter(this, kDesignWidth, kDesignHeight);
@@ -352,6 +360,7 @@ void TForm7::loadSlice(int budgetMs) {
     }
     settingText_ = false;
     if (!reader_->atEnd()) {
+        sinceSlice_.start();
         loadTimer_->start(0);
         return;
     }

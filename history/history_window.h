@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QList>
 #include <memory>
 
@@ -106,6 +107,7 @@ class TForm7 : public SecondaryWindow {
     // Whether the next piece starts a block of its own (the first fills the empty one).
     bool pieceAfterFirst_ = false;
     QTimer* loadTimer_ = nullptr;
+    QElapsedTimer sinceSlice_;
     // Keys and clicks meant for the text while it loads, put in once it is whole.
     QList<std::pair<QObject*, QEvent*>> heldInput_;
 };
