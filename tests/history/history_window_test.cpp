@@ -396,9 +396,10 @@ TEST_F(History, BytesThatAreNoCharacterComeBackOnLinesTheUserLeftAlone) {
 }
 
 TEST_F(History, LongLinesLoadWithoutHoldingTheWindowAndKeysTypedMeanwhileGoIn) {
-    // One line of 3 MB, then 1 MB of NUL bytes, then an entry.
+    // One line of 8 MB (its line break across the 8 MB mark), then 1 MB of NUL bytes,
+    // then an entry.
     const QByteArray content =
-        QByteArray(3 << 20, 'a') + "\r\n" + QByteArray(1 << 20, '\0') + "\r\n" + twoEntries();
+        QByteArray((8 << 20) - 1, 'a') + "\r\n" + QByteArray(1 << 20, '\0') + "\r\n" + twoEntries();
     dir.write(QStringLiteral("log.txt"), content);
     showHistory();
     ASSERT_TRUE(form7->isLoading());
