@@ -101,6 +101,9 @@ Piece Reader::next() {
 }
 
 QByteArray pieceBytes(QStringView text, const QByteArray& kept) {
+    if (kept.isEmpty()) {
+        return cp932::encode(cp932::toCrLf(text));
+    }
     const QList<QStringView> now = lines(text);
     QList<QByteArray> before;
     QList<QString> beforeShown;
