@@ -114,6 +114,7 @@ TForm1::TForm1(Forms& forms) : QMainWindow(nullptr), forms_(forms) {
     // Logging off or shutting down asks the close request's questions first.
     connect(qGuiApp, &QGuiApplication::commitDataRequest, this,
             [this](QSessionManager& manager) { sessionEndQuery(manager); });
+    watchSessionEnd();
 }
 
 void TForm1::createControls() {

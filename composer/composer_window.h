@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QStringList>
+#include <optional>
 
 #include "app/forms.h"
 
@@ -152,6 +154,10 @@ class TForm1 : public QMainWindow {
 
   private:
     void createControls();
+    // Notes when the platform ends the program for the session.
+    void watchSessionEnd();
+    // What the mail holds, to tell whether it changed since the session's query.
+    QStringList mailState() const;
     void createMenus();
     // The draft's save without its settings-file access (the caller opens the file).
     void saveDraft(IniDocument& doc);
@@ -171,4 +177,8 @@ class TForm1 : public QMainWindow {
     int outerWidth_ = 0;
     // The session's end was agreed to: the close asks nothing more.
     bool closeAgreed_ = false;
+    // The mail as it was when the session's query was agreed to.
+    std::optional<QStringList> sessionAnswer_;
+    // The platform is ending the program for the session.
+    bool sessionEnding_ = false;
 };

@@ -1,5 +1,6 @@
 // The main window's draft commands and its close request.
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QSessionManager>
 
 #include "app/settings_file.h"
@@ -127,7 +128,10 @@ bool TForm1::FormCloseQuery() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    if (closeAgreed_ || FormCloseQuery()) {
+    // The session manager ends the program after a log-off whose query was answered;
+    // the same mail is not asked about twice.
+    const bool answered = sessionEnding_ && sessionAnswer_ == mailState();
+    if (closeAgreed_ || answered || FormCloseQuery()) {
         closeAgreed_ = true;
         event->accept();
         emit closed();
@@ -136,15 +140,51 @@ void TForm1::closeEvent(QCloseEvent* event) {
     }
 }
 
+QStringList TForm1::mailState() const {
+    return {Edit2->text(), Edit3->text(), Memo1->text(), attachmentPath_};
+}
+
+namespace {
+
+// The session's end reaches the program as a quit from the platform; the windows are
+// closed right after.
+class SessionEndWatch : public QObject {
+  public:
+    SessionEndWatch(QObject* parent, bool* ending) : QObject(parent), ending_(ending) {
+        qApp->installEventFilter(this);
+    }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == qApp && event->type() == QEvent::Quit && event->spontaneous()) {
+            *ending_ = true;
+        }
+        return false;
+    }
+
+  private:
+    bool* ending_;
+};
+
+}  // namespace
+
+void TForm1::watchSessionEnd() {
+    new SessionEndWatch(this, &sessionEnding_);
+}
+
 void TForm1::sessionEndQuery(QSessionManager& manager) {
+    // The query comes before a log-off and also at a checkpoint, when the session goes
+    // on, and Qt does not tell them apart. So the mail stays in the window whatever the
+    // answer, and the program never ends here: after a log-off the session manager
+    // ends it, and the close then asks nothing more about the same mail.
     if (closeAgreed_) {
         return;
     }
+    sessionAnswer_.reset();
     if (isBlank()) {
         FormCloseQuery();
     } else if (manager.allowsInteraction()) {
-        const bool canClose = FormCloseQuery();
-        if (!canClose) {
+        if (!FormCloseQuery()) {
             manager.cancel();
             return;
         }
@@ -167,7 +207,5 @@ void TForm1::sessionEndQuery(QSessionManager& manager) {
             return;
         }
     }
-    // The questions have been answered: the program ends without asking again.
-    closeAgreed_ = true;
-    close();
+    sessionAnswer_ = mailState();
 }

@@ -1,5 +1,6 @@
 #include "history/history_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QFile>
@@ -7,13 +8,16 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTimer>
 #include <algorithm>
 #include <functional>
+#include <utility>
 
 #include "app/atomic_save.h"
 #include "app/ini_document.h"
@@ -32,33 +36,53 @@ namespace {
 
 using toolkit::Answer;
 
-// A big history goes into the text in slices of this many characters, for about
-// this long between events.
-constexpr qsizetype kSliceChars = 64 * 1024;
+// A big history goes into the text in batches of about this many characters, for
+// about this long between events.
+constexpr qsizetype kBatchChars = 256 * 1024;
 constexpr int kSliceMs = 25;
+// Each slice costs the window a new layout of what it shows, which for some text (a
+// character no font has) takes longer than the slice itself: the slice is then made
+// longer, so that loading keeps most of the time, up to this long.
+constexpr int kMaxSliceMs = 200;
+
+// A block's user state: it continues the line of the block before.
+constexpr int kContinues = 1;
+
+// The bytes a block was read from, when its text would not give them back.
+class KeptBytes : public QTextBlockUserData {
+  public:
+    explicit KeptBytes(QByteArray b) : bytes(std::move(b)) {}
+    QByteArray bytes;
+};
+
+QByteArray keptBytes(const QTextBlock& block) {
+    const auto* kept = static_cast<const KeptBytes*>(block.userData());
+    return kept ? kept->bytes : QByteArray();
+}
+
+void mark(QTextBlock block, const history_text::Piece& piece) {
+    block.setUserState(piece.continues ? kContinues : -1);
+    block.setUserData(piece.kept.isEmpty() ? nullptr : new KeptBytes(piece.kept));
+}
+
+QList<history_text::Piece> pieces(QByteArray content) {
+    history_text::Reader reader(std::move(content));
+    QList<history_text::Piece> out;
+    while (!reader.atEnd())
+        out.append(reader.next());
+    return out;
+}
+
+// Whether held input may change the text: keys, not clicks.
+bool mayEdit(const QList<std::pair<QObject*, QEvent*>>& held) {
+    return std::any_of(held.begin(), held.end(), [](const auto& e) {
+        return e.second->type() == QEvent::KeyPress || e.second->type() == QEvent::InputMethod;
+    });
+}
 using toolkit::Button;
 
 QString logPath() {
     return settings_file::dataFile(QStringLiteral("log.txt"));
-}
-
-// The file's bytes as the text field holds them: every line break one '\n'. In code
-// page 932 CR and LF never occur inside a two-byte character.
-QString fieldText(QByteArrayView content) {
-    QByteArray lf(content.size(), Qt::Uninitialized);
-    char* out = lf.data();
-    for (qsizetype i = 0; i < content.size(); ++i) {
-        if (content[i] == '\r') {
-            *out++ = '\n';
-            if (i + 1 < content.size() && content[i + 1] == '\n') {
-                ++i;
-            }
-        } else {
-            *out++ = content[i];
-        }
-    }
-    lf.truncate(out - lf.data());
-    return cp932::decode(lf);
 }
 
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, int width,
@@ -77,7 +101,9 @@ TForm7::TForm7(Forms& forms) : SecondaryWindow(forms, 7) {
     setWindowTitle(QStringLiteral("送信履歴"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
-    setMinimumSize(kMinWidth, kMinHeight);
+    // No minimum size is handed to the window manager: it would cut a size asked below
+    // the limit down to the limit in one direction and let the other change, while
+    // such a size is refused as a whole (resizeEvent).
 
     Memo1 = new QPlainTextEdit(this);
     Memo1->setObjectName(QStringLiteral("Memo1"));
@@ -118,7 +144,11 @@ TForm7::TForm7(Forms& forms) : SecondaryWindow(forms, 7) {
     createEditMenu();
     loadTimer_ = new QTimer(this);
     loadTimer_->setSingleShot(true);
-    connect(loadTimer_, &QTimer::timeout, this, [this] { loadSlice(kSliceMs); });
+    connect(loadTimer_, &QTimer::timeout, this, [this] {
+        // The time the window took between two slices.
+        const qint64 between = sinceSlice_.isValid() ? sinceSlice_.elapsed() : 0;
+        loadSlice(int(std::clamp<qint64>(3 * between, kSliceMs, kMaxSliceMs)));
+    });
 
     move(273, 152);
     window_placement::resizeOuter(this, kDesignWidth, kDesignHeight);
@@ -167,8 +197,14 @@ void TForm7::createEditMenu() {
     SelectAll1 = menu.selectAll;
 }
 
+TForm7::~TForm7() {
+    for (const auto& held : heldInput_)
+        delete held.second;
+}
+
 bool TForm7::isModified() const {
-    return Button1->isEnabled();
+    // Keys typed while the text loads are edits not yet made.
+    return Button1->isEnabled() || mayEdit(heldInput_);
 }
 
 void TForm7::setModified(bool modified) {
@@ -177,17 +213,26 @@ void TForm7::setModified(bool modified) {
 
 QString TForm7::text() const {
     finishLoading();
-    // One pass: replacing in place moves the rest of a big text at every line.
-    const QString lf = Memo1->toPlainText();
-    QString crlf(lf.size() + lf.count(u'\n'), Qt::Uninitialized);
-    QChar* out = crlf.data();
-    for (const QChar c : lf) {
-        if (c == u'\n') {
-            *out++ = u'\r';
-        }
-        *out++ = c;
+    const QTextDocument* doc = Memo1->document();
+    QString lf;
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        if (b != doc->begin() && b.userState() != kContinues)
+            lf += u'\n';
+        lf += b.text();
     }
-    return crlf;
+    return cp932::toCrLf(lf);
+}
+
+QByteArray TForm7::bytes() const {
+    finishLoading();
+    const QTextDocument* doc = Memo1->document();
+    QByteArray out;
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        if (b != doc->begin() && b.userState() != kContinues)
+            out += "\r\n";
+        out += history_text::pieceBytes(b.text(), keptBytes(b));
+    }
+    return out;
 }
 
 void TForm7::FormResize() {
@@ -227,17 +272,10 @@ void TForm7::resizeEvent(QResizeEvent* event) {
 }
 
 void TForm7::keepOuterSize() {
-    const QSize extra = window_placement::frameExtra(this);
-    setMinimumSize(kMinWidth - extra.width(), kMinHeight - extra.height());
     if (window_placement::outerWidth(this) != outerSize_.width() ||
         window_placement::outerHeight(this) != outerSize_.height()) {
         window_placement::resizeOuter(this, outerSize_.width(), outerSize_.height());
     }
-}
-
-void TForm7::frameChanged(QSize extra) {
-    // The minimum is an outer size; the window manager's frame appears after the show.
-    setMinimumSize(kMinWidth - extra.width(), kMinHeight - extra.height());
 }
 
 void TForm7::showEvent(QShowEvent* event) {
@@ -271,20 +309,23 @@ void TForm7::FormShow() {
 }
 
 bool TForm7::loadFile() {
-    const std::optional<QByteArray> content = history_log::readFile(logPath());
+    std::optional<QByteArray> content = history_log::readFile(logPath());
     if (!content) {
         return false;
     }
-    loadTimer_->stop();
+    endLoading(false);
     settingText_ = true;
-    // Loading is no edit to undo; the field takes no typing until the text is whole.
+    // Loading is no edit to undo.
     Memo1->document()->setUndoRedoEnabled(false);
     Memo1->clear();
-    Memo1->setReadOnly(true);
     settingText_ = false;
-    pending_ = fieldText(*content);
-    pendingPos_ = 0;
     loaded_ = history_log::Snapshot(*content);
+    reader_ = std::make_unique<history_text::Reader>(std::move(*content));
+    pieceAfterFirst_ = false;
+    // Keys and clicks on the text wait until it is whole. Installed after the edit
+    // menu's filter, this one sees the keys first.
+    Memo1->viewport()->setCursor(Qt::BusyCursor);
+    qApp->installEventFilter(this);
     loadSlice(kSliceMs);
     // The caret and the view start at the newest entry, at the top.
     Memo1->moveCursor(QTextCursor::Start);
@@ -292,34 +333,59 @@ bool TForm7::loadFile() {
 }
 
 void TForm7::loadSlice(int budgetMs) {
+    if (!reader_) {
+        return;
+    }
     QElapsedTimer timer;
     timer.start();
-    QTextCursor end(Memo1->document());
-    end.movePosition(QTextCursor::End);
+    QTextDocument* doc = Memo1->document();
     settingText_ = true;
-    while (pendingPos_ < pending_.size() && (budgetMs < 0 || timer.elapsed() < budgetMs)) {
-        qsizetype n = std::min(kSliceChars, pending_.size() - pendingPos_);
-        if (pendingPos_ + n < pending_.size()) {
-            // Whole lines where there are any, never half a surrogate pair.
-            const qsizetype lineEnd = pending_.lastIndexOf(u'\n', pendingPos_ + n - 1);
-            if (lineEnd >= pendingPos_) {
-                n = lineEnd + 1 - pendingPos_;
-            } else if (pending_[pendingPos_ + n - 1].isHighSurrogate()) {
-                --n;
+    while (!reader_->atEnd() && (budgetMs < 0 || timer.elapsed() < budgetMs)) {
+        QList<history_text::Piece> batch;
+        QString text;
+        while (!reader_->atEnd() && text.size() < kBatchChars) {
+            batch.append(reader_->next());
+            if (pieceAfterFirst_ || batch.size() > 1) {
+                text += u'\n';
             }
+            text += batch.last().text;
         }
-        end.insertText(pending_.sliced(pendingPos_, n));
-        pendingPos_ += n;
+        const int first = pieceAfterFirst_ ? doc->blockCount() : 0;
+        QTextCursor end(doc);
+        end.movePosition(QTextCursor::End);
+        end.insertText(text);
+        QTextBlock block = doc->findBlockByNumber(first);
+        for (const history_text::Piece& piece : batch) {
+            mark(block, piece);
+            block = block.next();
+        }
+        pieceAfterFirst_ = true;
     }
     settingText_ = false;
-    if (pendingPos_ < pending_.size()) {
+    if (!reader_->atEnd()) {
+        sinceSlice_.start();
         loadTimer_->start(0);
         return;
     }
-    pending_.clear();
-    pendingPos_ = 0;
-    Memo1->document()->setUndoRedoEnabled(true);
-    Memo1->setReadOnly(false);
+    endLoading(true);
+}
+
+void TForm7::endLoading(bool replay) {
+    loadTimer_->stop();
+    if (reader_) {
+        reader_.reset();
+        qApp->removeEventFilter(this);
+        Memo1->document()->setUndoRedoEnabled(true);
+        Memo1->viewport()->setCursor(Qt::IBeamCursor);
+    }
+    pieceAfterFirst_ = false;
+    const QList<std::pair<QObject*, QEvent*>> held = std::exchange(heldInput_, {});
+    for (const auto& [target, event] : held) {
+        if (replay) {
+            QCoreApplication::sendEvent(target, event);
+        }
+        delete event;
+    }
 }
 
 void TForm7::finishLoading() const {
@@ -328,10 +394,33 @@ void TForm7::finishLoading() const {
     }
 }
 
+void TForm7::insertOnTop(QList<history_text::Piece> pieces) {
+    QTextDocument* doc = Memo1->document();
+    // The last piece joins the first line now shown, which keeps its bytes.
+    const history_text::Piece oldFirst{QString(), keptBytes(doc->begin()), false};
+    QString text;
+    for (qsizetype i = 0; i + 1 < pieces.size(); ++i) {
+        text += pieces[i].text;
+        text += u'\n';
+    }
+    text += pieces.last().text;
+    settingText_ = true;
+    doc->setUndoRedoEnabled(false);
+    QTextCursor(doc).insertText(text);
+    doc->setUndoRedoEnabled(true);
+    settingText_ = false;
+    QTextBlock block = doc->begin();
+    for (qsizetype i = 0; i + 1 < pieces.size(); ++i) {
+        mark(block, pieces[i]);
+        block = block.next();
+    }
+    mark(block, oldFirst);
+}
+
 void TForm7::Button1Click() {
     toolkit::guarded(this, [&] {
         const QString path = logPath();
-        QByteArray bytes = cp932::encode(text());
+        QByteArray bytes = this->bytes();
         if (const std::optional<QByteArray> current = history_log::readFile(path)) {
             const std::optional<QByteArray> added = loaded_.addedOnTop(*current);
             if (!added) {
@@ -346,12 +435,7 @@ void TForm7::Button1Click() {
             } else if (!added->isEmpty()) {
                 // Mails sent while the window was open stay on top of the edited text.
                 bytes.prepend(*added);
-                QTextDocument* doc = Memo1->document();
-                settingText_ = true;
-                doc->setUndoRedoEnabled(false);
-                QTextCursor(doc).insertText(fieldText(*added));
-                doc->setUndoRedoEnabled(true);
-                settingText_ = false;
+                insertOnTop(pieces(*added));
             }
         }
         atomicSave(path, bytes);
@@ -373,16 +457,16 @@ void TForm7::Button2Click() {
     toolkit::guarded(this, [&] {
         QFile file(path);
         if (!file.remove()) {
-            throw FileError(FileError::Kind::Create, path, file.errorString());
+            throw FileError(FileError::Kind::Delete, path, file.errorString());
         }
-        loadTimer_->stop();
-        pending_.clear();
-        pendingPos_ = 0;
+        // Keys typed while the text loaded were edits to the text now gone.
+        if (mayEdit(heldInput_)) {
+            setModified(true);
+        }
+        endLoading(false);
         settingText_ = true;
         Memo1->clear();
         settingText_ = false;
-        Memo1->document()->setUndoRedoEnabled(true);
-        Memo1->setReadOnly(false);
         loaded_ = history_log::Snapshot();
     });
 }
@@ -410,13 +494,39 @@ bool TForm7::FormCloseQuery() {
 }
 
 void TForm7::closeEvent(QCloseEvent* event) {
-    // Hidden, the window keeps the whole text.
-    finishLoading();
     if (!FormCloseQuery()) {
         event->ignore();
         return;
     }
+    // The edits typed while loading are not wanted; hidden, the rest of the file
+    // still goes in, so the text is whole when the window shows again.
+    for (const auto& held : std::exchange(heldInput_, {})) {
+        delete held.second;
+    }
     SecondaryWindow::closeEvent(event);
+}
+
+bool TForm7::eventFilter(QObject* watched, QEvent* event) {
+    if (!reader_ || (watched != Memo1 && watched != Memo1->viewport())) {
+        return false;
+    }
+    switch (event->type()) {
+        case QEvent::MouseMove:
+            if (static_cast<QMouseEvent*>(event)->buttons() == Qt::NoButton) {
+                return false;
+            }
+            [[fallthrough]];
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::InputMethod:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+            heldInput_.append({watched, event->clone()});
+            return true;
+        default:
+            return false;
+    }
 }
 
 void TForm7::keyPressEvent(QKeyEvent* event) {

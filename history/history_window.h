@@ -1,6 +1,11 @@
 #pragma once
 
+#include <QElapsedTimer>
+#include <QList>
+#include <memory>
+
 #include "app/secondary_window.h"
+#include "history/history_text.h"
 #include "sending/history_log.h"
 
 class QAction;
@@ -8,6 +13,7 @@ class QMenu;
 class QMenuBar;
 class QPlainTextEdit;
 class QPushButton;
+class QTextBlock;
 class QTimer;
 
 namespace toolkit {
@@ -21,6 +27,7 @@ class TForm7 : public SecondaryWindow {
     Q_OBJECT
   public:
     explicit TForm7(Forms& forms);
+    ~TForm7() override;
 
     static constexpr int kMinWidth = 316;
     static constexpr int kMinHeight = 62;
@@ -31,7 +38,7 @@ class TForm7 : public SecondaryWindow {
 
     bool isModified() const;
     // Whether a big history is still going into the text, a slice at a time.
-    bool isLoading() const { return !pending_.isEmpty(); }
+    bool isLoading() const { return reader_ != nullptr; }
     // The text with CR LF line breaks.
     QString text() const;
 
@@ -63,9 +70,9 @@ class TForm7 : public SecondaryWindow {
     void writePlacement(IniDocument& doc) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
-    void frameChanged(QSize extra) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void createEditMenu();
@@ -75,6 +82,12 @@ class TForm7 : public SecondaryWindow {
     // Puts pending text in for about `budgetMs` (all of it when negative).
     void loadSlice(int budgetMs);
     void finishLoading() const;
+    // Ends a load; the text typed meanwhile goes in when `replay`.
+    void endLoading(bool replay);
+    // The text's bytes as the file would hold them.
+    QByteArray bytes() const;
+    // Inserts `pieces` as whole blocks at the start of the text.
+    void insertOnTop(QList<history_text::Piece> pieces);
     void setModified(bool modified);
     // Resizes under the size limit; a refused size leaves the window as it is.
     void resizeChecked(int w, int h);
@@ -89,8 +102,12 @@ class TForm7 : public SecondaryWindow {
     QSize lastGoodSize_;
     // The outer size last accepted, kept when a frame appears around the window.
     QSize outerSize_;
-    // Text of the file not yet in the field, from pendingPos_ on.
-    QString pending_;
-    qsizetype pendingPos_ = 0;
+    // The file not yet in the field, while loading.
+    std::unique_ptr<history_text::Reader> reader_;
+    // Whether the next piece starts a block of its own (the first fills the empty one).
+    bool pieceAfterFirst_ = false;
     QTimer* loadTimer_ = nullptr;
+    QElapsedTimer sinceSlice_;
+    // Keys and clicks meant for the text while it loads, put in once it is whole.
+    QList<std::pair<QObject*, QEvent*>> heldInput_;
 };

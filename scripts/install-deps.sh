@@ -23,6 +23,7 @@ packages=(
   qt6-translations-l10n
   dpkg-dev file lintian appstream man-db
   libmime-tools-perl ruby-mail nodejs
+  x11-session-utils x11-xserver-utils
 )
 
 missing=()

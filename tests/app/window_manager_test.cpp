@@ -339,6 +339,17 @@ TEST_F(WindowManager, SendHistoryWindowKeepsItsStoredPlacementAndSize) {
     program.drag({before->right(), before->center().y()},
                  {before->left() + 449, before->center().y()});
     EXPECT_EQ(program.outer(history), QRect(150, 100, 450, 350));
+    // A size under the limit asked by another program is refused as a whole, not cut
+    // down to the limit in one direction while the other changes.
+    program.xdo(
+        {QStringLiteral("windowsize"), history, QStringLiteral("200"), QStringLiteral("200")});
+    std::optional<QRect> settled;
+    for (int i = 0; i < 20 && settled != before.value().adjusted(0, 0, 50, 0); ++i) {
+        QTest::qWait(100);
+        settled = program.outer(history);
+    }
+    ASSERT_TRUE(settled.has_value());
+    EXPECT_EQ(settled->size(), QSize(450, 350));
     closeWindow(history);
     EXPECT_EQ(installed.stored("Width7"), 450);
     EXPECT_EQ(installed.stored("Height7"), 350);

@@ -3,6 +3,7 @@
 #include <QtGui/private/qguiapplication_p.h>
 #include <QtGui/private/qsessionmanager_p.h>
 #include <qpa/qplatformsessionmanager.h>
+#include <qpa/qwindowsysteminterface.h>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -399,7 +400,7 @@ TEST_F(Draft, SessionEndRefusedByCancelKeepsTheProgramRunning) {
     EXPECT_TRUE(settings().valueExists("Window", "Top1"));
 }
 
-TEST_F(Draft, SessionEndAgreedToKeepsTheMailAndEndsWithoutAskingAgain) {
+TEST_F(Draft, SessionQueryAgreedToKeepsTheMailAndTheSessionEndsItWithoutAskingAgain) {
     fill(QStringLiteral("a@example.jp"), QString(), QString());
     QSignalSpy closed(form1, &TForm1::closed);
     SessionEnd end(true);
@@ -409,9 +410,45 @@ TEST_F(Draft, SessionEndAgreedToKeepsTheMailAndEndsWithoutAskingAgain) {
     EXPECT_EQ(boxes.shown().size(), 1);
     EXPECT_TRUE(end.session.released);
     EXPECT_FALSE(end.session.cancelled);
+    EXPECT_EQ(stored("To"), "a@example.jp");
+    // The query may have been a checkpoint: the program goes on with the mail.
+    EXPECT_EQ(closed.count(), 0);
+    EXPECT_TRUE(form1->isVisible());
+    EXPECT_EQ(form1->Edit2->text(), QStringLiteral("a@example.jp"));
+
+    // The session manager ends the program: nothing more is asked.
+    QWindowSystemInterface::handleApplicationTermination<
+        QWindowSystemInterface::SynchronousDelivery>();
+    EXPECT_EQ(boxes.shown().size(), 1);
     EXPECT_EQ(closed.count(), 1);
     EXPECT_FALSE(form1->isVisible());
-    EXPECT_EQ(stored("To"), "a@example.jp");
+}
+
+TEST_F(Draft, SessionQueryAnsweredNoOrOnABlankMailNeverEndsTheProgram) {
+    QSignalSpy closed(form1, &TForm1::closed);
+    {
+        SessionEnd end(true);
+        end.request();
+        EXPECT_FALSE(end.session.interactionRequested);
+    }
+    EXPECT_TRUE(form1->isVisible());
+    fill(QStringLiteral("a@example.jp"), QStringLiteral("s"), QStringLiteral("body"));
+    {
+        SessionEnd end(true);
+        boxes.answer(Answer::No);
+        end.request();
+        EXPECT_TRUE(end.session.released);
+    }
+    EXPECT_EQ(closed.count(), 0);
+    EXPECT_EQ(form1->Memo1->text(), QStringLiteral("body"));
+    EXPECT_FALSE(settings().sectionExists("Preservation"));
+    // Edited after the query, the mail is asked about again at a close.
+    typeBody(QStringLiteral("!"));
+    boxes.answer(Answer::Cancel);
+    QWindowSystemInterface::handleApplicationTermination<
+        QWindowSystemInterface::SynchronousDelivery>();
+    EXPECT_EQ(boxes.shown().size(), 2);
+    EXPECT_TRUE(form1->isVisible());
 }
 
 TEST_F(Draft, SessionEndWithoutInteractionKeepsTheMailUnlessThatWouldLoseADraft) {
@@ -434,13 +471,13 @@ TEST_F(Draft, SessionEndWithoutInteractionKeepsTheMailUnlessThatWouldLoseADraft)
         EXPECT_EQ(stored("To"), "a@example.jp");
         EXPECT_TRUE(form1->isVisible());
     }
-    // A blank window asks for no interaction at all.
+    // A blank window asks for no interaction at all, and goes on.
     form1->resetComposer();
     SessionEnd end(true);
     end.request();
     EXPECT_FALSE(end.session.interactionRequested);
     EXPECT_FALSE(end.session.cancelled);
-    EXPECT_FALSE(form1->isVisible());
+    EXPECT_TRUE(form1->isVisible());
 }
 
 TEST_F(Draft, PicturesOfTheThreeQuestions) {

@@ -6,8 +6,11 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRect>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
+#include <algorithm>
 
 #include "app/ini_document.h"
 #include "toolkit/cp932.h"
@@ -192,4 +195,184 @@ TEST_F(ProgramEnd, TitleBarAndExitAskAndAMailKeptIsOfferedAtTheNextStart) {
     answerQuestion(QStringLiteral("alt+n"));
     ASSERT_TRUE(ended());
     EXPECT_FALSE(settings().sectionExists("Preservation"));
+}
+
+namespace {
+
+// A real X session manager, xsm, started with a session that runs nothing but a note
+// of its address, so that the program can be started into the session by the test.
+class SessionManager {
+  public:
+    explicit SessionManager(const Desktop& desktop) : desktop_(desktop) {
+        QFile startup(home_.filePath(QStringLiteral(".xsmstartup")));
+        EXPECT_TRUE(startup.open(QIODevice::WriteOnly));
+        startup.write("sh -c 'echo \"$SESSION_MANAGER\" > \"$HOME/address\"'\n");
+        startup.close();
+        QProcessEnvironment env = desktop.environment();
+        env.insert(QStringLiteral("HOME"), home_.path());
+        xsm_.setProcessEnvironment(env);
+        xsm_.start(QStringLiteral("xsm"), {});
+        EXPECT_TRUE(xsm_.waitForStarted());
+        for (int i = 0; i < 100 && address().isEmpty(); ++i)
+            QThread::msleep(100);
+        EXPECT_FALSE(address().isEmpty()) << "xsm gave no address";
+    }
+    ~SessionManager() {
+        if (xsm_.state() != QProcess::NotRunning) {
+            xsm_.kill();
+            xsm_.waitForFinished();
+        }
+    }
+    QString address() const {
+        QFile f(home_.filePath(QStringLiteral("address")));
+        return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll().trimmed()) : QString();
+    }
+    // The cookies a client shows to be let into the session.
+    QString iceAuthority() const { return home_.filePath(QStringLiteral(".ICEauthority")); }
+    bool running() const { return xsm_.state() != QProcess::NotRunning; }
+    bool ended() { return xsm_.waitForFinished(8000); }
+
+    // xsm's own window: "Checkpoint" (no log-off) and "Shutdown" > "With Checkpoint",
+    // each followed by its dialog's first button, after a session name.
+    void checkpoint() {
+        const QRect button = buttons().value(2);
+        click(button.center());
+        confirmDialog(QStringLiteral("^Checkpoint$"));
+    }
+    void shutdown() {
+        const QRect button = buttons().value(3);
+        // A menu button: held, its menu drops below it, released on the first entry.
+        move(button.center());
+        desktop_.xdo({QStringLiteral("mousedown"), QStringLiteral("1")});
+        QThread::msleep(500);
+        move({button.center().x(), button.bottom() + 16});
+        QThread::msleep(300);
+        desktop_.xdo({QStringLiteral("mouseup"), QStringLiteral("1")});
+        confirmDialog(QStringLiteral("^Shutdown$"));
+    }
+    // After a refused log-off xsm names the program that did not save; OK goes on.
+    void acknowledgeFailure() {
+        ASSERT_FALSE(desktop_.activate(QStringLiteral("^Save Failure$")).isEmpty());
+        desktop_.keys({QStringLiteral("Return")});
+    }
+
+  private:
+    // The four buttons of xsm's window, in reading order: Client List, Session Log,
+    // Checkpoint, Shutdown.
+    QList<QRect> buttons() const {
+        const QByteArray id = desktop_.activate(QStringLiteral("^xsm: "));
+        QList<QRect> found;
+        for (const QRect& r : children(id)) {
+            if (r.height() > 15 && r.height() < 40 && r.width() < 200)
+                found.append(r);
+        }
+        std::sort(found.begin(), found.end(), [](const QRect& a, const QRect& b) {
+            return std::pair(a.y(), a.x()) < std::pair(b.y(), b.x());
+        });
+        EXPECT_EQ(found.size(), 4);
+        return found;
+    }
+    // Screen rectangles of the windows inside `id`.
+    QList<QRect> children(const QByteArray& id) const {
+        QProcess p;
+        p.setProcessEnvironment(desktop_.environment());
+        p.start(QStringLiteral("xwininfo"),
+                {QStringLiteral("-tree"), QStringLiteral("-id"), QString::fromLatin1(id)});
+        p.waitForFinished(5000);
+        const QString out = QString::fromLocal8Bit(p.readAllStandardOutput());
+        const QRegularExpression re(
+            QStringLiteral(R"((\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+))"));
+        QList<QRect> rects;
+        for (const QString& line : out.split(u'\n')) {
+            if (!line.trimmed().startsWith(QStringLiteral("0x")))
+                continue;
+            const QRegularExpressionMatch m = re.match(line);
+            if (m.hasMatch())
+                rects.append(QRect(m.captured(3).toInt(), m.captured(4).toInt(),
+                                   m.captured(1).toInt(), m.captured(2).toInt()));
+        }
+        return rects;
+    }
+    void move(QPoint at) const {
+        desktop_.xdo(
+            {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y())});
+    }
+    void click(QPoint at) const {
+        move(at);
+        desktop_.xdo({QStringLiteral("click"), QStringLiteral("1")});
+    }
+    // The dialog's session name (needed once) and its first button.
+    void confirmDialog(const QString& title) {
+        const QByteArray dialog = desktop_.activate(title);
+        ASSERT_FALSE(dialog.isEmpty()) << title.toStdString();
+        const auto at = [&](int x, int y) {
+            desktop_.xdo({QStringLiteral("mousemove"), QStringLiteral("--window"),
+                          QString::fromLatin1(dialog), QString::number(x), QString::number(y),
+                          QStringLiteral("click"), QStringLiteral("1")});
+        };
+        at(174, 18);
+        desktop_.xdo({QStringLiteral("key"), QStringLiteral("ctrl+a"), QStringLiteral("ctrl+k")});
+        desktop_.xdo({QStringLiteral("type"), QStringLiteral("mirvane-test")});
+        at(56, 137);
+    }
+
+    const Desktop& desktop_;
+    QTemporaryDir home_;
+    QProcess xsm_;
+};
+
+}  // namespace
+
+TEST_F(ProgramEnd, UnderXsmACheckpointKeepsTheProgramAndTheMailAndALogOffAsks) {
+    SessionManager xsm(desktop);
+    QProcessEnvironment env = desktop.environment();
+    env.insert(QStringLiteral("SESSION_MANAGER"), xsm.address());
+    env.insert(QStringLiteral("ICEAUTHORITY"), xsm.iceAuthority());
+    program.setProcessEnvironment(env);
+    program.start(dir.filePath(QStringLiteral("mirvane")), {});
+    ASSERT_TRUE(program.waitForStarted());
+    const QByteArray window = desktop.activate(QStringLiteral("^Mirvane$"));
+    ASSERT_FALSE(window.isEmpty());
+    // Into the To field, below the menu bar.
+    desktop.xdo({QStringLiteral("mousemove"), QStringLiteral("--window"),
+                 QString::fromLatin1(window), QStringLiteral("150"), QStringLiteral("30"),
+                 QStringLiteral("click"), QStringLiteral("1")});
+    desktop.xdo({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("50"),
+                 QStringLiteral("taro@example.jp")});
+
+    // A checkpoint: Qt cannot tell it from a log-off, so the question comes; "いいえ"
+    // keeps the program running with the mail, and nothing is stored.
+    xsm.checkpoint();
+    answerQuestion(QStringLiteral("alt+n"));
+    EXPECT_FALSE(program.waitForFinished(2000));
+    EXPECT_FALSE(settings().sectionExists("Preservation"));
+    // A second checkpoint answered "はい" stores the draft, and the program goes on.
+    xsm.checkpoint();
+    answerQuestion(QStringLiteral("alt+y"));
+    EXPECT_FALSE(program.waitForFinished(2000));
+    EXPECT_EQ(settings().readString("Preservation", "To"), "taro@example.jp");
+
+    // A log-off: "キャンセル" refuses it; the program and the session go on.
+    xsm.shutdown();
+    answerQuestion(QStringLiteral("Escape"));
+    xsm.acknowledgeFailure();
+    EXPECT_FALSE(program.waitForFinished(2000));
+    EXPECT_TRUE(xsm.running());
+
+    // A body typed, then a log-off answered "はい", and "はい" to replacing the draft
+    // stored above: the mail is stored, and the session manager ends the program,
+    // which asks nothing more.
+    desktop.activate(QStringLiteral("^Mirvane$"));
+    desktop.xdo({QStringLiteral("mousemove"), QStringLiteral("--window"),
+                 QString::fromLatin1(window), QStringLiteral("70"), QStringLiteral("150"),
+                 QStringLiteral("click"), QStringLiteral("1")});
+    desktop.xdo({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("50"),
+                 QStringLiteral("see you")});
+    xsm.shutdown();
+    answerQuestion(QStringLiteral("alt+y"));
+    answerQuestion(QStringLiteral("alt+y"));
+    ASSERT_TRUE(ended());
+    EXPECT_EQ(settings().readString("Preservation", "To"), "taro@example.jp");
+    EXPECT_EQ(settings().readString("Preservation", "Body"), "see you");
+    EXPECT_TRUE(xsm.ended());
 }

@@ -5,10 +5,12 @@
 #include <QCursor>
 #include <QKeySequence>
 #include <QListWidget>
-#include <QMenu>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
+#include <QWheelEvent>
 
 #include "app/application.h"
 #include "composer/composer_window.h"
@@ -21,6 +23,7 @@
 #include "toolkit/byte_limited_edit.h"
 
 using settings_test::showActive;
+using subject_phrases::PhraseMenu;
 
 namespace {
 
@@ -34,43 +37,54 @@ class SubjectPhrases : public ::testing::Test {
         QCursor::setPos(kPointer);
     }
     void TearDown() override {
-        if (QMenu* menu = subject_phrases::phraseMenu(*form1); menu->isVisible()) {
+        if (PhraseMenu* menu = subject_phrases::phraseMenu(*form1); menu->isVisible()) {
             menu->close();
         }
     }
 
-    QMenu* pressSubjectButton() {
+    PhraseMenu* pressSubjectButton() {
         QTest::mouseClick(form1->Button2, Qt::LeftButton);
         return subject_phrases::phraseMenu(*form1);
     }
 
     // Alt+S presses the button without taking the focus from where it is.
-    QMenu* pressAccessKey() {
+    PhraseMenu* pressAccessKey() {
         QWidget* focused = QApplication::focusWidget();
         QTest::keyClick(focused ? focused : form1, Qt::Key_S, Qt::AltModifier);
-        QMenu* menu = subject_phrases::phraseMenu(*form1);
+        PhraseMenu* menu = subject_phrases::phraseMenu(*form1);
         // The button clicks after its short press animation.
         EXPECT_TRUE(QTest::qWaitFor([menu] { return menu->isVisible(); }));
         return menu;
     }
 
-    QAction* itemOf(QMenu* menu, const QString& phrase) {
-        for (QAction* item : menu->actions()) {
-            if (item->data().toString() == phrase) {
-                return item;
-            }
-        }
-        ADD_FAILURE() << "no menu item " << phrase.toStdString();
-        return nullptr;
+    static QStringList captions(PhraseMenu* menu) {
+        QStringList out;
+        for (int row = 0; row < menu->count(); ++row)
+            out.append(menu->model()->index(row, 0).data().toString());
+        return out;
     }
 
-    // Chooses the menu item of `phrase`, as a click on it would.
+    // Clicks the row of `row`, scrolled into view first.
+    static void clickRow(PhraseMenu* menu, int row) {
+        const QModelIndex index = menu->model()->index(row, 0);
+        menu->scrollTo(index);
+        const QPoint at = menu->visualRect(index).center();
+        QTest::mouseMove(menu->viewport(), at);
+        QTest::mouseClick(menu->viewport(), Qt::LeftButton, {}, at);
+    }
+
+    // Chooses the menu row of `phrase` with a click on it.
     void choose(const QString& phrase) {
-        QMenu* menu = pressSubjectButton();
-        if (QAction* item = itemOf(menu, phrase)) {
-            item->trigger();
+        PhraseMenu* menu = pressSubjectButton();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+        for (int row = 0; row < menu->count(); ++row) {
+            if (menu->phrase(row) == phrase) {
+                clickRow(menu, row);
+                EXPECT_FALSE(menu->isVisible());
+                return;
+            }
         }
-        menu->close();
+        ADD_FAILURE() << "no menu row " << phrase.toStdString();
     }
 
     void setSubject(const QString& text, int caret) {
@@ -88,14 +102,10 @@ class SubjectPhrases : public ::testing::Test {
 }  // namespace
 
 TEST_F(SubjectPhrases, TheMenuOffersTheLivePhrasesAtThePointer) {
-    QMenu* menu = pressSubjectButton();
+    PhraseMenu* menu = pressSubjectButton();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
     EXPECT_EQ(menu->pos(), kPointer);
-    QStringList captions;
-    for (QAction* item : menu->actions()) {
-        captions.append(item->text());
-    }
-    EXPECT_EQ(captions,
+    EXPECT_EQ(captions(menu),
               (QStringList{QStringLiteral("Message from SkyMail"),
                            QStringLiteral("message from TU-KA SkyMessage"), QStringLiteral("Re:"),
                            QStringLiteral("Re:Message from SkyMail"),
@@ -108,9 +118,10 @@ TEST_F(SubjectPhrases, TheMenuOffersTheLivePhrasesAtThePointer) {
 
 TEST_F(SubjectPhrases, TheAccessKeyOpensTheMenuAtThePointerToo) {
     form1->Memo1->setFocus();
-    QMenu* menu = pressAccessKey();
+    PhraseMenu* menu = pressAccessKey();
     EXPECT_EQ(menu->pos(), kPointer);
-    EXPECT_EQ(menu->actions().size(), 8);
+    EXPECT_EQ(menu->count(), 8);
+    EXPECT_FALSE(menu->verticalScrollBar()->isVisible());
     menu->close();
 }
 
@@ -121,22 +132,20 @@ TEST_F(SubjectPhrases, APhraseAddedInTheOpenDialogIsOfferedAsTyped) {
     form2->SpeedButton1->click();
     ASSERT_TRUE(form2->isVisible());
 
-    QMenu* menu = pressSubjectButton();
-    ASSERT_EQ(menu->actions().size(), 9);
-    QAction* added = menu->actions().last();
+    PhraseMenu* menu = pressSubjectButton();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+    ASSERT_EQ(menu->count(), 9);
     // No access key is made of the "&": the caption shows the phrase as typed.
-    EXPECT_TRUE(QKeySequence::mnemonic(added->text()).isEmpty());
-    added->trigger();
-    menu->close();
+    EXPECT_EQ(captions(menu).last(), QStringLiteral("Re:&x"));
+    clickRow(menu, 8);
     EXPECT_EQ(form1->Edit3->text(), QStringLiteral("Re:&x"));
 
     // A phrase deleted in the dialog is gone from the next menu.
     form2->ListBox1->setCurrentRow(0, QItemSelectionModel::ClearAndSelect);
     form2->SpeedButton2->click();
     menu = pressSubjectButton();
-    EXPECT_EQ(menu->actions().size(), 8);
-    EXPECT_EQ(menu->actions().first()->data().toString(),
-              QStringLiteral("message from TU-KA SkyMessage"));
+    EXPECT_EQ(menu->count(), 8);
+    EXPECT_EQ(menu->phrase(0), QStringLiteral("message from TU-KA SkyMessage"));
     menu->close();
     form2->close();
 }
@@ -144,8 +153,11 @@ TEST_F(SubjectPhrases, APhraseAddedInTheOpenDialogIsOfferedAsTyped) {
 TEST_F(SubjectPhrases, AnEmptyListGivesAnEmptyMenu) {
     TForm2* form2 = program.forms().form2;
     form2->ListBox1->clear();
-    QMenu* menu = pressSubjectButton();
-    EXPECT_TRUE(menu->actions().isEmpty());
+    PhraseMenu* menu = pressSubjectButton();
+    EXPECT_EQ(menu->count(), 0);
+    // Enter on the empty menu chooses nothing.
+    QTest::keyClick(menu, Qt::Key_Return);
+    EXPECT_TRUE(form1->Edit3->text().isEmpty());
     menu->close();
 }
 
@@ -190,11 +202,12 @@ TEST_F(SubjectPhrases, APhraseGoesInAtTheCaret) {
 TEST_F(SubjectPhrases, TheSubjectTakesThePhraseWhileTheBodyKeepsTheFocus) {
     form1->Memo1->setFocus();
     ASSERT_TRUE(form1->Memo1->hasFocus());
-    QMenu* menu = pressAccessKey();
-    QAction* item = itemOf(menu, QStringLiteral("Re:"));
-    ASSERT_NE(item, nullptr);
-    item->trigger();
-    menu->close();
+    PhraseMenu* menu = pressAccessKey();
+    // "Re:" is the third row: Down three times, then Enter.
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(menu, Qt::Key_Down);
+    QTest::keyClick(menu, Qt::Key_Return);
+    EXPECT_FALSE(menu->isVisible());
     EXPECT_EQ(form1->Edit3->text(), QStringLiteral("Re:"));
     EXPECT_TRUE(form1->Memo1->text().isEmpty());
     QTest::qWait(0);
@@ -209,4 +222,49 @@ TEST_F(SubjectPhrases, AnEmptyPhraseLeavesTheSubjectAlone) {
     form1->Edit3->selectAll();
     choose(QString());
     EXPECT_EQ(form1->Edit3->text(), QStringLiteral("keep this"));
+}
+
+TEST_F(SubjectPhrases, AThousandPhrasesScrollInOneColumnAndEachIsReachable) {
+    TForm2* form2 = program.forms().form2;
+    form2->ListBox1->clear();
+    QStringList many;
+    for (int i = 0; i < 1000; ++i)
+        many.append(QStringLiteral("件名%1").arg(i));
+    form2->ListBox1->addItems(many);
+
+    PhraseMenu* menu = pressSubjectButton();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+    EXPECT_EQ(menu->count(), 1000);
+    // One column inside the screen, with a scroll bar for the rest.
+    const QRect screen = menu->screen()->availableGeometry();
+    EXPECT_LE(menu->height(), screen.height());
+    EXPECT_LE(menu->geometry().right(), screen.right());
+    EXPECT_TRUE(menu->verticalScrollBar()->isVisible());
+    EXPECT_LT(menu->width(), 300);
+    saveScreenshot(menu, QStringLiteral("subject_phrase_menu_1000"));
+
+    // By keyboard: End goes to the last phrase, Enter chooses it.
+    QTest::keyClick(menu, Qt::Key_End);
+    EXPECT_EQ(menu->currentIndex().row(), 999);
+    QTest::keyClick(menu, Qt::Key_Return);
+    EXPECT_FALSE(menu->isVisible());
+    EXPECT_EQ(form1->Edit3->text(), QStringLiteral("件名999"));
+
+    // By mouse: the wheel down to the end, then a click on the last row.
+    form1->Edit3->clear();
+    menu = pressSubjectButton();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+    QScrollBar* bar = menu->verticalScrollBar();
+    const QPoint inside = menu->viewport()->rect().center();
+    for (int i = 0; i < 1000 && bar->value() < bar->maximum(); ++i) {
+        QWheelEvent wheel(inside, menu->viewport()->mapToGlobal(inside), QPoint(), QPoint(0, -120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(menu->viewport(), &wheel);
+    }
+    ASSERT_EQ(bar->value(), bar->maximum());
+    const QRect last = menu->visualRect(menu->model()->index(999, 0));
+    ASSERT_TRUE(menu->viewport()->rect().contains(last.center()));
+    QTest::mouseMove(menu->viewport(), last.center());
+    QTest::mouseClick(menu->viewport(), Qt::LeftButton, {}, last.center());
+    EXPECT_EQ(form1->Edit3->text(), QStringLiteral("件名999"));
 }
