@@ -2,6 +2,7 @@
 
 #include "app/ini_document.h"
 #include "app/settings_file.h"
+#include "toolkit/file_error.h"
 
 namespace {
 
@@ -19,6 +20,18 @@ bool isTrailByte(char c) {
 
 bool isLeadByte(unsigned char b) {
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+// The file as a document. Text without a single section header is no address book (a
+// file of another kind, or one an editor mangled): it is refused like an unreadable
+// file, so that nobody takes it for an empty book and saves over it.
+IniDocument openBook(const QString& filePath) {
+    IniDocument doc(filePath);
+    if (doc.linesBeforeFirstSection() > 0 && doc.sectionNames().isEmpty()) {
+        throw FileError(FileError::Kind::Open, filePath,
+                        QStringLiteral("no section header: not an address book"));
+    }
+    return doc;
 }
 
 }  // namespace
@@ -63,11 +76,11 @@ void write(IniDocument& doc, const TAddressBook& book) {
 
 // The document refuses anything but a regular file (a directory, a pipe) as unreadable.
 TAddressBook load(const QString& filePath) {
-    return read(IniDocument(filePath));
+    return readingFile(filePath, [&] { return read(openBook(filePath)); });
 }
 
 void save(const QString& filePath, const TAddressBook& book) {
-    IniDocument doc(filePath);
+    IniDocument doc = openBook(filePath);
     write(doc, book);
     doc.writeBack();
 }

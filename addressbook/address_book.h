@@ -32,11 +32,12 @@ TAddressBook read(const IniDocument& doc);
 void write(IniDocument& doc, const TAddressBook& book);
 
 // Loads the book from `filePath`; a missing file gives an empty book. Throws
-// FileError(Open) when the file exists but cannot be read, also when it is not a
-// regular file (reading a pipe would never end).
+// FileError(Open) when the file exists but cannot be read: not a regular file (reading
+// a pipe would never end), too big to hold, or text without any section header.
 TAddressBook load(const QString& filePath);
 // Rewrites `filePath` with `book` in place of its "Address" section, keeping the other
-// sections. Throws FileError and leaves the file as it was on failure.
+// sections. Throws FileError and leaves the file as it was on failure, also when the
+// file is no longer one that load would read.
 void save(const QString& filePath, const TAddressBook& book);
 
 // `value` as a load would give it back after a save. Loading trims bytes 0 to 32 off

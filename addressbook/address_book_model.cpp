@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <numeric>
+#include <utility>
 
 #include "addressbook/reading_collator.h"
 #include "toolkit/cp932.h"
@@ -78,15 +79,18 @@ AddressBookModel::SearchPrefix AddressBookModel::prefixOf(QByteArrayView reading
 }
 
 void AddressBookModel::setBook(const TAddressBook& book) {
-    beginResetModel();
-    rows_.clear();
-    prefixes_.clear();
-    rows_.reserve(book.size());
-    prefixes_.reserve(book.size());
+    // Made before the reset: memory that runs out here leaves the list as it was.
+    QList<Row> rows;
+    QList<SearchPrefix> prefixes;
+    rows.reserve(book.size());
+    prefixes.reserve(book.size());
     for (const TAddressEntry& e : book) {
-        rows_.append({e, nextId_++, {}, false});
-        prefixes_.append(prefixOf(e.reading));
+        rows.append({e, nextId_++, {}, false});
+        prefixes.append(prefixOf(e.reading));
     }
+    beginResetModel();
+    rows_ = std::move(rows);
+    prefixes_ = std::move(prefixes);
     sortedCount_ = 0;
     endResetModel();
 }

@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QToolButton>
 
@@ -21,6 +22,7 @@
 #include "toolkit/clipboard.h"
 #include "toolkit/cp932.h"
 #include "toolkit/error_report.h"
+#include "toolkit/file_error.h"
 #include "toolkit/fonts.h"
 #include "toolkit/message_box.h"
 #include "toolkit/status_bar.h"
@@ -310,11 +312,17 @@ void TForm4::FormShow() {
     ListView1->finishEditing();
     ++generation_;
     model_->setBook({});
-    loaded_ =
-        toolkit::guarded(this, [&] { model_->setBook(address_book::load(address_book::path())); });
+    loaded_ = toolkit::guarded(this, [&] {
+        const QString path = address_book::path();
+        // Memory that runs out while the rows are made is the file's size too.
+        readingFile(path, [&] { model_->setBook(address_book::load(path)); });
+    });
     if (loaded_) {
         applyPending();
     }
+    // A reloaded list starts at its first row, wherever the last showing left it.
+    ListView1->scrollToTop();
+    ListView1->horizontalScrollBar()->setValue(0);
     refreshCount();
 }
 

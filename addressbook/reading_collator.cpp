@@ -4,10 +4,35 @@
 #include <unicode/uloc.h>
 
 #include <QString>
+#include <clocale>
+
+namespace {
+
+// The ICU locale of the user's collation setting (LC_COLLATE, from LC_ALL or LANG).
+// With none set, "C" or "POSIX", ICU would take "en_US_POSIX", whose rules order by
+// code point ("B" before "a"); a person's list wants the root order instead.
+QByteArray collationLocale() {
+    const char* posix = std::setlocale(LC_COLLATE, nullptr);
+    const QByteArray name = posix ? QByteArray(posix) : QByteArray();
+    if (name.isEmpty() || name == "C" || name == "POSIX" || name.startsWith("C.") ||
+        name.startsWith("POSIX.")) {
+        return "";
+    }
+    char id[ULOC_FULLNAME_CAPACITY] = {};
+    UErrorCode status = U_ZERO_ERROR;
+    // "ja_JP.UTF-8" becomes "ja_JP".
+    uloc_canonicalize(name.constData(), id, sizeof id, &status);
+    if (U_FAILURE(status) || status == U_STRING_NOT_TERMINATED_WARNING) {
+        return "";
+    }
+    return id;
+}
+
+}  // namespace
 
 ReadingCollator::ReadingCollator() : decoder_("Shift_JIS", QStringConverter::Flag::Stateless) {
     UErrorCode status = U_ZERO_ERROR;
-    collator_ = ucol_open(uloc_getDefault(), &status);
+    collator_ = ucol_open(collationLocale().constData(), &status);
     if (U_FAILURE(status)) {
         status = U_ZERO_ERROR;
         collator_ = ucol_open("", &status);

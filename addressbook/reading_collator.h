@@ -6,9 +6,9 @@
 
 struct UCollator;
 
-// The order of readings: the user's default locale, sensitive to case, kana type and
-// width, so that "あ" and "ア" or "Ａ" and "A" never compare equal. Readings are bytes
-// of code page 932.
+// The order of readings: the user's collation locale (ICU's root order when none is
+// set), sensitive to case, kana type and width, so that "あ" and "ア" or "Ａ" and "A"
+// never compare equal. Readings are bytes of code page 932.
 class ReadingCollator {
   public:
     ReadingCollator();

@@ -106,20 +106,6 @@ void sweepStaleTemporaries(const QByteArray& dir, const QByteArray& fileName) {
     ::closedir(d);
 }
 
-// Rewrites the open file `fd` with `data`. Used only where no temporary file can be
-// made beside it (a directory the user may not create files in): this is NOT atomic.
-// A crash or a full disk in the middle leaves a mix of old and new bytes, so space is
-// reserved first where the file system can, and the old content is never cut before
-// the new one is written.
-void rewriteInPlace(const QString& path, int fd, QByteArrayView data) {
-    if (!data.isEmpty() && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, off_t(data.size())) != 0 &&
-        errno != EOPNOTSUPP && errno != ENOSYS)
-        fail(path, errno);
-    if (::lseek(fd, 0, SEEK_SET) != 0 || !writeAll(fd, data) || ::fdatasync(fd) != 0 ||
-        ::ftruncate(fd, off_t(data.size())) != 0 || ::fdatasync(fd) != 0)
-        fail(path, errno);
-}
-
 class Descriptor {
   public:
     explicit Descriptor(int fd = -1) : fd_(fd) {}
@@ -173,13 +159,11 @@ void atomicSave(const QString& path, QByteArrayView data) {
         temp = prefix + QByteArray::number(QRandomGenerator::global()->generate64(), 36) + ".tmp";
         // 0600: the files hold mail and addresses, private to their owner.
         fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd < 0 && errno != EEXIST) {
-            if ((errno == EACCES || errno == EPERM) && old.get() >= 0) {
-                rewriteInPlace(path, old.get(), data);
-                return;
-            }
+        // A directory that refuses new files refuses the save, even when the file
+        // itself is writable: rewriting it in place could be cut off half-way and
+        // leave old and new bytes mixed.
+        if (fd < 0 && errno != EEXIST)
             fail(path, errno);
-        }
     }
     if (fd < 0)
         fail(path, EEXIST);

@@ -11,8 +11,8 @@
 //   content and the links stay links; a dangling link's target is created.
 // - A new file is private to its owner (0600); an existing file keeps its permission
 //   bits. A file its owner may not write (made read-only) is never replaced.
-// - A writable file in a directory where no file can be created is rewritten in
-//   place instead (not atomic, see the source).
+// - A directory where no file can be created refuses the save, also for a file that
+//   is writable itself: the file is never rewritten in place.
 // - Temporary files left behind by an earlier save that was killed are removed once
 //   the process that made them is gone; a second running copy's are left alone.
 // - Once the rename has succeeded the new file stands: a failing directory sync is

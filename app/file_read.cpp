@@ -12,6 +12,8 @@
 
 namespace {
 
+constexpr char kUtf8Signature[] = "\xEF\xBB\xBF";
+
 [[noreturn]] void fail(const QString& path, int err) {
     throw FileError(FileError::Kind::Open, path, QString::fromLocal8Bit(std::strerror(err)));
 }
@@ -49,20 +51,29 @@ std::optional<QByteArray> readRegularFile(const QString& path) {
     if (!S_ISREG(st.st_mode))
         fail(path, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
 
-    QByteArray content;
-    // The size is only a hint: the file may grow or shrink while it is read.
-    content.reserve(qsizetype(st.st_size) + 1);
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            fail(path, errno);
+    return readingFile(path, [&] {
+        QByteArray content;
+        // The size is only a hint: the file may grow or shrink while it is read.
+        content.reserve(qsizetype(st.st_size) + 1);
+        char buffer[65536];
+        bool signatureChecked = false;
+        for (;;) {
+            const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                fail(path, errno);
+            }
+            if (n == 0)
+                break;
+            content.append(buffer, n);
+            // A UTF-8 signature that an editor put in front is no text of ours.
+            if (!signatureChecked && content.size() >= 3) {
+                if (content.startsWith(kUtf8Signature))
+                    content.remove(0, 3);
+                signatureChecked = true;
+            }
         }
-        if (n == 0)
-            break;
-        content.append(buffer, n);
-    }
-    return content;
+        return content;
+    });
 }

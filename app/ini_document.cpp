@@ -83,9 +83,10 @@ std::uint32_t checkedLength(qsizetype n) {
 
 // Calls onHeader(name) for each section header and onLine(line) for each other line
 // that loading keeps (trimmed, not empty, no comment); lines before the first header
-// are dropped.
+// are dropped and only counted. Returns the number of those dropped lines.
 template <class OnHeader, class OnLine>
-void forEachLine(QByteArrayView content, OnHeader onHeader, OnLine onLine) {
+qsizetype forEachLine(QByteArrayView content, OnHeader onHeader, OnLine onLine) {
+    qsizetype dropped = 0;
     const char* const begin = content.data();
     const qsizetype size = content.size();
     bool inSection = false;
@@ -110,7 +111,10 @@ void forEachLine(QByteArrayView content, OnHeader onHeader, OnLine onLine) {
         }
         if (inSection)
             onLine(line);
+        else
+            ++dropped;
     }
+    return dropped;
 }
 
 }  // namespace
@@ -237,7 +241,7 @@ bool IniDocument::NameIndex::insert(std::uint32_t position, const NameOf& nameOf
 
 IniDocument::IniDocument(QString path) : path_(std::move(path)) {
     if (const std::optional<QByteArray> content = readRegularFile(path_))
-        load(*content);
+        readingFile(path_, [&] { load(*content); });
 }
 
 IniDocument IniDocument::fromBytes(QByteArrayView content, QString path) {
@@ -253,7 +257,7 @@ void IniDocument::load(const QByteArray& content) {
     // A first pass counts the lines of each section, so that a large file is held
     // in vectors of its exact size rather than in ones grown by doubling.
     std::vector<qsizetype> counts;
-    forEachLine(
+    linesBeforeFirstSection_ = forEachLine(
         loaded_, [&](QByteArrayView) { counts.push_back(0); },
         [&](QByteArrayView) { ++counts.back(); });
     sections_.reserve(counts.size());

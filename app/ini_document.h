@@ -19,7 +19,8 @@ class IniDocument {
     // An empty document not tied to a file.
     IniDocument() = default;
     // Loads `path`; a missing file gives an empty document. Throws FileError(Open)
-    // when the file exists but cannot be read (a directory, no permission).
+    // when the file exists but cannot be read (a directory, no permission, too big to
+    // hold in memory).
     explicit IniDocument(QString path);
 
     const QString& path() const { return path_; }
@@ -51,8 +52,11 @@ class IniDocument {
     // Throws FileError(Create) and leaves the old file as it was on failure.
     void writeBack() const;
 
-    // Section names in document order (for tests).
+    // Section names in document order.
     QList<QByteArray> sectionNames() const;
+    // Lines of text that loading dropped because no section header stood above them.
+    // With no section at all, such text means the file is no INI file.
+    qsizetype linesBeforeFirstSection() const { return linesBeforeFirstSection_; }
 
   private:
     // Where a piece of text lies: positions below kAdded are in loaded_, the others in
@@ -124,6 +128,7 @@ class IniDocument {
     QByteArray added_;   // the text of every written entry
     std::vector<Section> sections_;
     NameIndex sectionIndex_;
+    qsizetype linesBeforeFirstSection_ = 0;
 };
 
 // Parses a stored integer: optional sign, decimal digits, or hexadecimal after "$",

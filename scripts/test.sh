@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Mirvane with warnings as errors and runs every test;
-# then builds the fuzz targets with clang in build-fuzz/ and runs each for a while.
+# then builds it again with clang and the sanitizers in build-fuzz/, runs the offscreen
+# tests there, and runs each fuzz target for a while.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
@@ -16,13 +17,16 @@ ctest --output-on-failure -j"$(nproc)" --timeout 600 -LE display || failed=1
 ctest --output-on-failure -j"$(nproc)" --timeout 600 -L display --repeat until-pass:2 || failed=1
 [ -z "${failed:-}" ]
 
-# The fuzz targets: a second build with the sanitizers, only the targets and the core
-# libraries they need.
+# A second build with clang and the address and undefined-behaviour sanitizers: the
+# fuzz targets and the tests. The offscreen tests run there too; those on a real X
+# display and those under a limit on the address space (which the address sanitizer's
+# shadow memory cannot live with) are left to the first run.
 cmake -S "$root" -B "$root/build-fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_CXX_COMPILER=clang++ -DMIRVANE_FUZZ=ON -DMIRVANE_TESTS=OFF -DMIRVANE_BENCH=OFF \
+  -DCMAKE_CXX_COMPILER=clang++ -DMIRVANE_FUZZ=ON -DMIRVANE_TESTS=ON -DMIRVANE_BENCH=OFF \
   -DMIRVANE_WERROR=ON >/dev/null
-cmake --build "$root/build-fuzz" --target mirvane_fuzzers
+cmake --build "$root/build-fuzz"
 cd "$root/build-fuzz"
+ctest --output-on-failure -j"$(nproc)" --timeout 600 -LE 'display|memory_limit|fuzz'
 ctest -L fuzz --output-on-failure -j"$(nproc)"
 # How far each target got, for the log.
 for log in "$root"/build-fuzz/fuzz/*.run/log.txt; do

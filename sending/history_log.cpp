@@ -137,8 +137,12 @@ std::optional<QByteArray> Snapshot::addedOnTop(const QByteArray& current) const 
 }
 
 void append(const QString& path, const Entry& entry, const QDateTime& when) {
-    const QByteArray old = readFile(path).value_or(QByteArray());
-    atomicSave(path, withEntryOnTop(entryBytes(entry, when), old));
+    // The new file is made whole in memory beside the old one: a history too big for
+    // that is reported as unreadable and stays as it is.
+    const QByteArray content = readingFile(path, [&] {
+        return withEntryOnTop(entryBytes(entry, when), readFile(path).value_or(QByteArray()));
+    });
+    atomicSave(path, content);
 }
 
 }  // namespace history_log

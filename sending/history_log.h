@@ -31,8 +31,9 @@ QByteArray entryBytes(const Entry& entry, const QDateTime& when,
 QByteArray withEntryOnTop(QByteArrayView newText, QByteArrayView oldContent);
 
 // Writes the entry at the top of the file at `path` through the atomic save.
-// Throws FileError(Open) when the old file cannot be read and FileError(Create) when
-// the new one cannot be written; the old file then stays as it was.
+// Throws FileError(Open) when the old file cannot be read (or is too big to hold with
+// the entry on top) and FileError(Create) when the new one cannot be written; the old
+// file then stays as it was.
 void append(const QString& path, const Entry& entry, const QDateTime& when);
 
 // The whole file at `path`; nullopt when there is none. Throws FileError(Open) when

@@ -8,4 +8,9 @@ void reportError(QWidget* parent, const FileError& error) {
     plainBox(parent, error.message(), QStringLiteral("Mirvane"), Icon::Error, {Button::Ok});
 }
 
+void reportOutOfMemory(QWidget* parent) {
+    plainBox(parent, QStringLiteral("メモリが足りません."), QStringLiteral("Mirvane"), Icon::Error,
+             {Button::Ok});
+}
+
 }  // namespace toolkit

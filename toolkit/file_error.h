@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <new>
 #include <stdexcept>
+#include <utility>
 
 // A file that could not be read or written. Thrown by the logic and caught at the
 // window's handler boundary, where the generic error report shows it and the rest
@@ -25,3 +27,18 @@ class FileError : public std::runtime_error {
     QString path_;
     QString detail_;
 };
+
+// Runs `read`, which loads the file at `path` into memory. A file too big to hold
+// (memory runs out, or a size no container can take) is a file that cannot be read:
+// FileError(Open), so that the program goes on without it and never writes over it.
+template <class F>
+decltype(auto) readingFile(const QString& path, F&& read) {
+    try {
+        return std::forward<F>(read)();
+    } catch (const std::bad_alloc&) {
+        // The memory of the half-done read is free again here.
+        throw FileError(FileError::Kind::Open, path, QStringLiteral("too big to hold in memory"));
+    } catch (const std::length_error&) {
+        throw FileError(FileError::Kind::Open, path, QStringLiteral("too big to hold in memory"));
+    }
+}

@@ -9,8 +9,11 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QRandomGenerator>
+#include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
+#include <clocale>
 
 #include "address_book_test_support.h"
 #include "addressbook/address_book_model.h"
@@ -437,6 +440,81 @@ TEST(AddressBookWindow, SortingSeparatesKanaTypeAndWidthAndIsStable) {
     f->LabeledEdit1->setFocus();
     address_test::typeText(f->LabeledEdit1, QStringLiteral("あ"));
     EXPECT_EQ(cp932::decode(f->model()->entry(f->currentRow()).name), QStringLiteral("3"));
+}
+
+TEST(AddressBookWindow, WithoutALocaleReadingsSortInTheRootOrder) {
+    // No locale set: the program sees "C", as from an empty environment.
+    const QByteArray saved = std::setlocale(LC_COLLATE, nullptr);
+    std::setlocale(LC_COLLATE, "C");
+    {
+        Book book({entry("1", "B", ""), entry("2", "ア", ""), entry("3", "a", ""),
+                   entry("4", "Ａ", ""), entry("5", "あ", ""), entry("6", "A", "")});
+        ASSERT_TRUE(book.open());
+        QTest::mouseClick(book.form4->ToolButton1, Qt::LeftButton);
+        TForm5* form5 = book.program.forms().form5;
+        ASSERT_TRUE(showActive(form5));
+        address_test::typeText(form5->LabeledEdit2, QStringLiteral("b"));
+        address_test::typeText(form5->LabeledEdit1, QStringLiteral("7"));
+        QTest::mouseClick(form5->Button1, Qt::LeftButton);
+        // Not by code points, where every capital comes before "a".
+        EXPECT_EQ(readings(book.form4),
+                  (QStringList{QStringLiteral("a"), QStringLiteral("A"), QStringLiteral("Ａ"),
+                               QStringLiteral("b"), QStringLiteral("B"), QStringLiteral("あ"),
+                               QStringLiteral("ア")}));
+    }
+    std::setlocale(LC_COLLATE, saved.constData());
+}
+
+TEST(AddressBookWindow, TheListStartsAtItsFirstRowEachTimeItIsShown) {
+    TAddressBook many;
+    for (int i = 0; i < 60; ++i) {
+        many.append({"name" + QByteArray::number(i), "yomi" + QByteArray::number(100 + i),
+                     "a" + QByteArray::number(i) + "@example.jp"});
+    }
+    Book book(many);
+    ASSERT_TRUE(book.open());
+    TForm4* f = book.form4;
+    QScrollBar* bar = f->ListView1->verticalScrollBar();
+    clickRow(f, 0);
+    QTest::keyClick(f->ListView1, Qt::Key_End);
+    ASSERT_GT(bar->value(), 0);
+    QTest::mouseClick(f->ToolButton3, Qt::LeftButton);
+
+    ASSERT_TRUE(book.open());
+    EXPECT_EQ(bar->value(), 0);
+    EXPECT_EQ(f->ListView1->indexAt(QPoint(2, 2)).row(), 0);
+}
+
+TEST(AddressBookWindow, AUtf8SignatureIsSkippedAndAFileThatIsNoBookIsNeverSavedOver) {
+    Book book;
+    // An editor put a UTF-8 signature in front of the book.
+    book.dir.write(kBook, "\xEF\xBB\xBF" + fileFor(sixPeople()));
+    ASSERT_TRUE(book.open());
+    EXPECT_EQ(book.form4->model()->book(), sixPeople());
+    EXPECT_EQ(countText(book.form4), QStringLiteral("アドレス登録数： 6"));
+    QTest::mouseClick(book.form4->ToolButton3, Qt::LeftButton);
+    EXPECT_EQ(book.dir.read(kBook), fileFor(sixPeople()));
+
+    // Bytes of some other file, in which no line is a section header.
+    QRandomGenerator random(22);
+    QByteArray noise(20000, Qt::Uninitialized);
+    for (char& c : noise) {
+        c = char(random.bounded(256));
+    }
+    ASSERT_TRUE(IniDocument::fromBytes(noise).sectionNames().isEmpty());
+    book.dir.write(kBook, noise);
+    {
+        MessageBoxScript boxes;
+        boxes.answer(Answer::Ok);
+        ASSERT_TRUE(book.open());
+        ASSERT_EQ(boxes.shown().size(), 1);
+        EXPECT_EQ(boxes.shown()[0].text,
+                  QStringLiteral("ファイル %1 は開けません.").arg(book.dir.file(kBook)));
+    }
+    EXPECT_EQ(countText(book.form4), QStringLiteral("アドレス帳を開けません"));
+    QTest::mouseClick(book.form4->ToolButton3, Qt::LeftButton);
+    EXPECT_FALSE(book.form4->isVisible());
+    EXPECT_EQ(book.dir.read(kBook), noise);
 }
 
 TEST(AddressBookWindow, AnUnreadableBookIsReportedAndNeverOverwritten) {

@@ -6,6 +6,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "fault_helper.h"
@@ -97,28 +99,78 @@ TEST(FilePermissions, AFileMadeReadOnlyIsKeptAndReported) {
               (QStringList{QStringLiteral("log.txt"), QStringLiteral("mirvane.ini")}));
 }
 
-TEST(FilePermissions, AWritableFileInADirectoryClosedToNewFilesIsRewrittenInPlace) {
+namespace {
+
+// The syscalls of one run of the helper behind `wrapper`, as strace names them, from
+// the first that touches `path` to the end; each with the number of its call of that
+// name since the helper started (strace counts injections that way).
+struct Call {
+    QString name;
+    int nth = 0;
+};
+
+QList<Call> callsFrom(const QString& path, const QStringList& args, const QStringList& wrapper) {
+    const HelperRun r =
+        runFileHelper(args, wrapper + QStringList{QStringLiteral("strace"), QStringLiteral("-qq")});
+    QList<Call> calls;
+    QHash<QString, int> seen;
+    bool started = false;
+    const QRegularExpression syscall(QStringLiteral("^([a-z0-9_]+)\\("));
+    for (const QByteArray& line : r.err.split('\n')) {
+        const QRegularExpressionMatch m = syscall.match(QString::fromUtf8(line));
+        if (!m.hasMatch())
+            continue;
+        const QString name = m.captured(1);
+        const int nth = ++seen[name];
+        started = started || line.contains(native(path));
+        if (started)
+            calls.append({name, nth});
+    }
+    return calls;
+}
+
+}  // namespace
+
+TEST(FilePermissions, AWritableFileInADirectoryClosedToNewFilesIsKeptWholeAndReported) {
     const NobodysDirectory dir(false);
     const QString settings = dir.file(QStringLiteral("mirvane.ini"));
     const QString log = dir.file(QStringLiteral("log.txt"));
-    dir.put(QStringLiteral("mirvane.ini"), "[Setting]\r\nSignature=a much longer old value\r\n",
-            0640);
+    const QByteArray oldSettings = "[Setting]\r\nSignature=a much longer old value\r\n";
+    dir.put(QStringLiteral("mirvane.ini"), oldSettings, 0640);
     dir.put(QStringLiteral("log.txt"), "old entry\r\n", 0600);
+    const QStringList save = {QStringLiteral("save"), settings, QStringLiteral("new")};
 
-    const HelperRun save =
-        runFileHelper({QStringLiteral("save"), settings, QStringLiteral("new")}, asNobody());
-    EXPECT_EQ(save.exitCode, 0) << save.out.toStdString() << save.err.toStdString();
-    // Cut to the new length, not the new bytes over the old tail.
-    EXPECT_EQ(readAll(settings), QByteArray("new"));
+    // A kill at any system call of the save leaves the whole old file: rewriting it in
+    // place, cut off after the new bytes, would leave "new" and the old tail.
+    const QList<Call> calls = callsFrom(settings, save, asNobody());
+    ASSERT_GE(calls.size(), 3);
+    for (const Call& call : calls) {
+        dir.put(QStringLiteral("mirvane.ini"), oldSettings, 0640);
+        const QString inject =
+            QStringLiteral("inject=%1:signal=KILL:when=%2").arg(call.name).arg(call.nth);
+        runFileHelper(save,
+                      asNobody() + QStringList{QStringLiteral("strace"), QStringLiteral("-qq"),
+                                               QStringLiteral("-o"), QStringLiteral("/dev/null"),
+                                               QStringLiteral("-e"), inject});
+        const QByteArray after = readAll(settings);
+        EXPECT_TRUE(after == oldSettings) << "killed at " << call.name.toStdString() << " #"
+                                          << call.nth << ": " << after.toStdString();
+    }
+    dir.put(QStringLiteral("mirvane.ini"), oldSettings, 0640);
+
+    // Left alone, the save says the file cannot be written and keeps it.
+    const HelperRun refused = runFileHelper(save, asNobody());
+    EXPECT_EQ(refused.exitCode, 3) << refused.err.toStdString();
+    EXPECT_EQ(QString::fromUtf8(refused.out), createError(settings));
+    EXPECT_EQ(readAll(settings), oldSettings);
     const struct stat st = statOf(settings);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
     EXPECT_EQ(st.st_uid, kNobody);
 
     const HelperRun append = runFileHelper({QStringLiteral("log"), log}, asNobody());
-    EXPECT_EQ(append.exitCode, 0) << append.out.toStdString() << append.err.toStdString();
-    const QByteArray history = readAll(log);
-    EXPECT_TRUE(history.contains("[friend@example.jp]")) << history.toStdString();
-    EXPECT_TRUE(history.endsWith("\r\n\r\n\r\nold entry\r\n")) << history.toStdString();
+    EXPECT_EQ(append.exitCode, 3) << append.err.toStdString();
+    EXPECT_EQ(QString::fromUtf8(append.out), createError(log));
+    EXPECT_EQ(readAll(log), QByteArray("old entry\r\n"));
 
     // A new file cannot be made there at all.
     const QString fresh = dir.file(QStringLiteral("address.ini"));

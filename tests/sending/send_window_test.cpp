@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 #include "app/application.h"
 #include "bsmtp/smtp_fixture.h"
@@ -34,9 +35,11 @@ class Sending : public ::testing::Test {
         qputenv("HOME", savedHome_);
     }
 
-    TForm1* start(const QByteArray& server, const QByteArray& settings = {}) {
+    // `before`: bytes in front of the settings file's first line.
+    TForm1* start(const QByteArray& server, const QByteArray& settings = {},
+                  const QByteArray& before = {}) {
         dir.write(QStringLiteral("mirvane.ini"),
-                  "[Setting]\r\nSMTP=" + server + "\r\nFrom=me@example.jp\r\n" + settings);
+                  before + "[Setting]\r\nSMTP=" + server + "\r\nFrom=me@example.jp\r\n" + settings);
         program_ = std::make_unique<Application>();
         program_->show();
         TForm1* form = program_->forms().form1;
@@ -157,6 +160,19 @@ TEST_F(Sending, HistoryKeepsOldEntriesBelowWithCrLfLineEnds) {
     EXPECT_EQ(historyAfterDate(),
               sjis(QStringLiteral("宛先：[a@example.jp]\r\n題名：\r\n本文：b\r\n"
                                   "\r\n\r\n\r\nold1\r\nold2\r\nold3\r\n")));
+}
+
+TEST_F(Sending, SettingsAndHistoryAnEditorSavedWithAUtf8SignatureAreReadWhole) {
+    SmtpServer server({}, bsmtp_test::ServerCert::None);
+    const QByteArray signature = "\xEF\xBB\xBF";
+    TForm1* form = start(server.url("smtp"), {}, signature);
+    dir.write(QStringLiteral("log.txt"), signature + "old\r\n");
+    fill(form, QStringLiteral("a@example.jp"), QString(), QStringLiteral("b"));
+    QTest::mouseClick(form->SpeedButton181, Qt::LeftButton);
+    // The server came from the first section, behind the signature.
+    EXPECT_EQ(server.messageCount(), 1);
+    EXPECT_EQ(historyAfterDate(),
+              sjis(QStringLiteral("宛先：[a@example.jp]\r\n題名：\r\n本文：b\r\n\r\n\r\nold\r\n")));
 }
 
 TEST_F(Sending, AnUnwritableHistoryIsReportedAndTheMailStays) {
