@@ -190,7 +190,10 @@ TEST(PictographPalette, Screenshots) {
             PictographButton* b = palette.buttons()[index];
             const QRect cell(b->mapTo(&palette, QPoint()), b->size());
             const QImage picture = saved.copy(cell);
-            const QRgb rgb = QRgb(0xFF000000u | pictographs::colour(b->codePoint()));
+            const QRgb rgb =
+                toolkit::contrast::readable(QColor::fromRgb(pictographs::colour(b->codePoint())),
+                                            b->palette().color(b->backgroundRole()))
+                    .rgb();
             EXPECT_GE(strongestShareOf(picture, rgb), 0.5) << b->objectName().toStdString();
             EXPECT_GE(inkIn(picture, picture.rect()), 8) << b->objectName().toStdString();
         }
