@@ -48,7 +48,7 @@ def take(program):
     name, reading, address = text_fields(new_dialog)[:3]
     name.queryEditableText().setTextContents("山田")
     reading.queryEditableText().setTextContents("やまだ")
-    address.queryEditableText().setTextContents("yamada@example.jp")
+    address.queryEditableText().setTextContents("yamada@docomo.ne.jp")
     press(button(new_dialog, "登録(R)"))
     book = program.wait_window("アドレス帳")
     record(book)
