@@ -22,7 +22,7 @@ struct Timeouts {
 Timeouts timeoutsFromEnvironment();
 
 struct SendRequest {
-    QByteArray url;        // with the greeting name as its path (greeting.h)
+    QByteArray url;  // with the greeting name as its path (greeting.h)
     bool implicitTls = false;
     const Credentials* credentials = nullptr;  // none: STARTTLS only when offered
     QByteArray mailFrom;

@@ -17,9 +17,13 @@ TempProgramDir::TempProgramDir() {
     settings_file::setProgramDirectoryForTests(dir_.path());
 }
 
-TempProgramDir::~TempProgramDir() { settings_file::setProgramDirectoryForTests({}); }
+TempProgramDir::~TempProgramDir() {
+    settings_file::setProgramDirectoryForTests({});
+}
 
-QString TempProgramDir::settingsPath() const { return settings_file::path(); }
+QString TempProgramDir::settingsPath() const {
+    return settings_file::path();
+}
 
 QByteArray TempProgramDir::read(const QString& name) const {
     QFile f(file(name));

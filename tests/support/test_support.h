@@ -8,7 +8,7 @@ class QWidget;
 // A fresh, empty program directory for one test: the settings file, the address
 // book and the history all live in it, never in a real user's directory.
 class TempProgramDir {
-public:
+  public:
     TempProgramDir();
     ~TempProgramDir();
     TempProgramDir(const TempProgramDir&) = delete;
@@ -21,7 +21,7 @@ public:
     QByteArray read(const QString& name) const;
     void write(const QString& name, const QByteArray& bytes) const;
 
-private:
+  private:
     QTemporaryDir dir_;
 };
 
