@@ -10,16 +10,11 @@ A name the code page cannot hold is left out. Run by the build.
 """
 
 import argparse
-import xml.etree.ElementTree as ET
+import os
+import sys
 
-
-def read_names(paths):
-    names = {}
-    for path in paths:
-        for a in ET.parse(path).getroot().iter("annotation"):
-            if a.get("type") == "tts" and a.get("cp") not in names:
-                names[a.get("cp")] = a.text.strip()
-    return names
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tools"))
+from cldr_names import read_tts_names  # noqa: E402
 
 
 def read_sources(path):
@@ -48,7 +43,7 @@ def main():
     p.add_argument("--sources", required=True)
     p.add_argument("--names", nargs="+", required=True)
     args = p.parse_args()
-    names = read_names(args.names)
+    names = read_tts_names(args.names)
     lines = []
     for docomo, kddi, softbank, emoji in read_sources(args.sources):
         if len(emoji) > 2:

@@ -12,7 +12,8 @@ The few pictographs without an emoji are named here by what they show.
 import os
 import re
 import sys
-import xml.etree.ElementTree as ET
+
+from cldr_names import read_tts_names
 
 OWN_NAMES = {
     0xE6D1: "丸囲みのi",
@@ -35,16 +36,6 @@ def read_emoji(path):
     return table
 
 
-def read_names(cldr):
-    names = {}
-    for part in ("annotations", "annotationsDerived"):
-        root = ET.parse(os.path.join(cldr, part, "ja.xml")).getroot()
-        for a in root.iter("annotation"):
-            if a.get("type") == "tts":
-                names.setdefault(a.get("cp"), a.text.strip())
-    return names
-
-
 def spoken(emoji, names):
     for key in (emoji, emoji + "\ufe0f", emoji.replace("\ufe0f", "")):
         if key in names:
@@ -57,7 +48,8 @@ def spoken(emoji, names):
 
 def main(out, emoji_table, cldr):
     emoji = read_emoji(emoji_table)
-    names = read_names(cldr)
+    names = read_tts_names(os.path.join(cldr, part, "ja.xml")
+                           for part in ("annotations", "annotationsDerived"))
     rows = []
     for pictograph in sorted(set(emoji) | set(OWN_NAMES)):
         name = OWN_NAMES.get(pictograph) or spoken(emoji[pictograph], names)
