@@ -15,7 +15,7 @@ packages=(
   xvfb xauth
   strace util-linux
   qt6-base-private-dev
-  openbox xdotool x11-utils
+  openbox xdotool x11-utils libxcb1-dev
   desktop-file-utils fontconfig libfontconfig-dev
   clang libclang-rt-14-dev
   unicode-cldr-core
