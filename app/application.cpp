@@ -1,8 +1,11 @@
 #include "app/application.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QLibraryInfo>
+#include <QSessionManager>
 #include <QTranslator>
+#include <functional>
 
 #include "addressbook/address_book_window.h"
 #include "addressbook/address_entry_dialogs.h"
@@ -13,6 +16,51 @@
 #include "history/history_window.h"
 #include "settings/settings_dialog.h"
 #include "toolkit/accessibility.h"
+#include "toolkit/message_box.h"
+
+namespace {
+
+// Calls `onInput` before the first event that comes from the user is handled.
+class InputWatch : public QObject {
+  public:
+    explicit InputWatch(std::function<void()> onInput) : onInput_(std::move(onInput)) {}
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        switch (event->type()) {
+            case QEvent::KeyPress:
+            case QEvent::KeyRelease:
+            case QEvent::ShortcutOverride:
+            case QEvent::Shortcut:
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::Wheel:
+            case QEvent::ContextMenu:
+            case QEvent::InputMethod:
+            case QEvent::DragEnter:
+            case QEvent::Drop:
+            case QEvent::TouchBegin:
+            case QEvent::TabletPress:
+            case QEvent::FileOpen:
+                onInput_();
+                break;
+            case QEvent::Close:
+                // The title bar's close button, not a window closed by the program.
+                if (event->spontaneous())
+                    onInput_();
+                break;
+            default:
+                break;
+        }
+        return false;
+    }
+
+  private:
+    std::function<void()> onInput_;
+};
+
+}  // namespace
 
 Application::Application() : qtTexts_(std::make_unique<QTranslator>()) {
     QApplication::setApplicationName(QStringLiteral("Mirvane"));
@@ -30,13 +78,16 @@ Application::Application() : qtTexts_(std::make_unique<QTranslator>()) {
 
     // The windows' fonts draw the pictographs with the embedded font.
     pictograph_font::load();
+    // Before the main window's own handler: the question before a log-off may reach
+    // every window.
+    QObject::connect(qGuiApp, &QGuiApplication::commitDataRequest, this,
+                     [this] { createHiddenWindows(); });
+    const int boxes = toolkit::boxesShown();
     forms_.form1 = new TForm1(forms_);
-    forms_.form2 = new TForm2(forms_);
-    forms_.aboutBox = new TAboutBox(forms_);
-    forms_.form4 = new TForm4(forms_);
-    forms_.form5 = new TForm5(forms_);
-    forms_.form6 = new TForm6(forms_);
-    forms_.form7 = new TForm7(forms_);
+    // A message at the main window's creation (a settings file that cannot be read) is
+    // followed by those of the other windows, before the main window shows.
+    if (toolkit::boxesShown() != boxes)
+        createHiddenWindows();
     // exit(), not quit(): quit() would close the other windows first and so run their
     // close checks, which the end of the program must not do.
     QObject::connect(
@@ -55,6 +106,42 @@ Application::~Application() {
     delete forms_.form1;
 }
 
+Forms& Application::forms() {
+    createHiddenWindows();
+    return forms_;
+}
+
+void Application::createHiddenWindows() {
+    if (hiddenMade_)
+        return;
+    hiddenMade_ = true;
+    forms_.form1->removeEventFilter(this);
+    if (inputWatch_)
+        qApp->removeEventFilter(inputWatch_.get());
+    forms_.form2 = new TForm2(forms_);
+    forms_.aboutBox = new TAboutBox(forms_);
+    forms_.form4 = new TForm4(forms_);
+    forms_.form5 = new TForm5(forms_);
+    forms_.form6 = new TForm6(forms_);
+    forms_.form7 = new TForm7(forms_);
+}
+
 void Application::show() {
+    if (!hiddenMade_) {
+        forms_.form1->installEventFilter(this);
+        // Sees every event before its receiver does.
+        inputWatch_ = std::make_unique<InputWatch>([this] { createHiddenWindows(); });
+        qApp->installEventFilter(inputWatch_.get());
+    }
     forms_.form1->show();
+}
+
+bool Application::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == forms_.form1 && event->type() == QEvent::Paint && !painted_) {
+        painted_ = true;
+        // Once this paint is done and on the screen.
+        QMetaObject::invokeMethod(
+            this, [this] { createHiddenWindows(); }, Qt::QueuedConnection);
+    }
+    return false;
 }

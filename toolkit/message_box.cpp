@@ -13,6 +13,11 @@
 namespace toolkit {
 namespace {
 
+int& shownCount() {
+    static int count = 0;
+    return count;
+}
+
 MessageBoxScript*& activeScript() {
     static MessageBoxScript* script = nullptr;
     return script;
@@ -85,6 +90,7 @@ class Box : public QMessageBox {
 };
 
 Answer show(QWidget* parent, const ShownBox& box, Button escape) {
+    ++shownCount();
     MessageBoxScript* script = MessageBoxScript::active();
     std::function<void(QWidget*)> act = script ? script->takeDriver(box) : nullptr;
     if (script && !act && !script->look())
@@ -159,6 +165,10 @@ Answer show(QWidget* parent, const ShownBox& box, Button escape) {
 }
 
 }  // namespace
+
+int boxesShown() {
+    return shownCount();
+}
 
 Answer errorBox(QWidget* parent, const QString& text) {
     return show(parent, ShownBox{QStringLiteral("エラー"), text, Icon::Error, {Button::Ok}},

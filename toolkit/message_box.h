@@ -25,6 +25,9 @@ Answer confirmBox(QWidget* parent, const QString& text, const QList<Button>& but
 Answer plainBox(QWidget* parent, const QString& text, const QString& caption, Icon icon,
                 const QList<Button>& buttons);
 
+// How many boxes the program has shown so far, scripted ones included.
+int boxesShown();
+
 struct ShownBox {
     QString caption;
     QString text;

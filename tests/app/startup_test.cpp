@@ -6,6 +6,8 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMap>
+#include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTabWidget>
@@ -71,6 +73,81 @@ TEST(Startup, FirstRunOpensAtDesignPlaceAndStoresPlacementOnClose) {
     EXPECT_EQ(closed.count(), 1);
     EXPECT_EQ(settingsBytes(dir),
               QByteArray("[Window]\r\nTop1=272\r\nLeft1=559\r\nWidth1=297\r\n\r\n"));
+}
+
+// Only the main window is made before its first paint; the six others follow right
+// after it, and before the user's first click or key is handled. What they show and
+// what the program stores is the same as when all seven are made at once.
+TEST(Startup, HiddenWindowsFollowTheFirstPaintAndComeBeforeAnyInput) {
+    const QStringList hidden = {QStringLiteral("Form2"), QStringLiteral("AboutBox"),
+                                QStringLiteral("Form4"), QStringLiteral("Form5"),
+                                QStringLiteral("Form6"), QStringLiteral("Form7")};
+    auto made = [] {
+        QMap<QString, QWidget*> windows;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            windows.insert(w->objectName(), w);
+        return windows;
+    };
+    const QByteArray stored =
+        "[Window]\r\nTop2=11\r\nLeft2=22\r\nTop4=40\r\nLeft4=50\r\n"
+        "[Setting]\r\nSMTP=mail.example.jp\r\nFrom=taro@example.jp\r\nBeep=0\r\n"
+        "Signature(Automatic)=1\r\nBiteLimit=1\r\n";
+    struct Seen {
+        QString title;
+        QRect geometry;
+        QImage picture;
+    };
+    auto look = [](QWidget* w) {
+        return Seen{w->windowTitle(), w->geometry(), w->grab().toImage()};
+    };
+
+    // All seven at once, as forms() makes them.
+    QMap<QString, Seen> atOnce;
+    QByteArray storedAtOnce;
+    {
+        TempProgramDir dir;
+        dir.write(QStringLiteral("mirvane.ini"), stored);
+        Application program;
+        program.forms();
+        program.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(program.mainWindow()));
+        for (const QString& name : hidden)
+            atOnce.insert(name, look(made().value(name)));
+        program.mainWindow()->close();
+        storedAtOnce = dir.read(QStringLiteral("mirvane.ini"));
+    }
+    // After the first paint, with no input at all.
+    {
+        TempProgramDir dir;
+        dir.write(QStringLiteral("mirvane.ini"), stored);
+        Application program;
+        program.show();
+        EXPECT_FALSE(made().contains(QStringLiteral("Form2")));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(program.mainWindow()));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return made().contains(QStringLiteral("Form7")); }));
+        for (const QString& name : hidden) {
+            QWidget* w = made().value(name);
+            ASSERT_NE(w, nullptr) << name.toStdString();
+            EXPECT_FALSE(w->isVisible()) << name.toStdString();
+            const Seen seen = look(w);
+            EXPECT_EQ(seen.title, atOnce[name].title);
+            EXPECT_EQ(seen.geometry, atOnce[name].geometry) << name.toStdString();
+            EXPECT_EQ(seen.picture, atOnce[name].picture) << name.toStdString();
+        }
+        EXPECT_EQ(dir.read(QStringLiteral("mirvane.ini")), stored);
+        program.mainWindow()->close();
+        EXPECT_EQ(dir.read(QStringLiteral("mirvane.ini")), storedAtOnce);
+    }
+    // A click on 宛先 before the window was ever painted opens the address book.
+    {
+        TempProgramDir dir;
+        Application program;
+        program.show();
+        EXPECT_FALSE(made().contains(QStringLiteral("Form4")));
+        QTest::mouseClick(program.mainWindow()->Button1, Qt::LeftButton);
+        EXPECT_TRUE(program.forms().form4->isVisible());
+        program.forms().form4->close();
+    }
 }
 
 TEST(Startup, StoredMainPlacementIsAppliedWithTheSizeCheck) {
