@@ -2,14 +2,19 @@
 
 #include <qdrawutil.h>
 #include <QColor>
+#include <QEvent>
+#include <QFontInfo>
 #include <QFontMetricsF>
+#include <QHash>
 #include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
 #include <QProxyStyle>
+#include <QRawFont>
 #include <QStyleOptionTab>
 #include <QTabBar>
 
+#include "composer/pictograph_font.h"
 #include "composer/pictograph_table.h"
 #include "toolkit/contrast.h"
 #include "toolkit/fonts.h"
@@ -22,14 +27,48 @@ constexpr int kGridTop = 4;
 // otherwise fade to a pale tint of their colour.
 constexpr qreal kGlyphOutline = 0.6;
 
+// A pictograph's outline at the baseline origin, and its advance.
+struct Glyph {
+    QPainterPath outline;
+    qreal advance = 0;
+};
+
+// The outline of `cp` at `font`'s pixel size, read straight from the embedded font (no
+// text shaping) and kept: the palette draws each of them again on every repaint.
+const Glyph& glyphFor(char32_t cp, const QFont& font) {
+    static QHash<quint64, Glyph> glyphs;
+    static QHash<int, QRawFont> fonts;
+    const int pixelSize = font.pixelSize() > 0 ? font.pixelSize() : QFontInfo(font).pixelSize();
+    const quint64 key = (quint64(pixelSize) << 32) | cp;
+    auto found = glyphs.constFind(key);
+    if (found != glyphs.cend())
+        return *found;
+    auto raw = fonts.find(pixelSize);
+    if (raw == fonts.end())
+        raw = fonts.insert(pixelSize,
+                           QRawFont(pictograph_font::data(), pixelSize, QFont::PreferNoHinting));
+    Glyph glyph;
+    const QString text = QString::fromUcs4(&cp, 1);
+    const QList<quint32> indexes =
+        raw->isValid() ? raw->glyphIndexesForString(text) : QList<quint32>();
+    if (indexes.size() == 1 && indexes.front() != 0) {
+        glyph.outline = raw->pathForGlyph(indexes.front());
+        glyph.advance = raw->advancesForGlyphIndexes(indexes).front().x();
+    } else {
+        // Not in the embedded font: whatever the system draws it with.
+        glyph.outline.addText(QPointF(), font, text);
+        glyph.advance = QFontMetricsF(font).horizontalAdvance(text);
+    }
+    return *glyphs.insert(key, glyph);
+}
+
 // The pictograph at a caption's end drawn like a button's: filled and outlined in its
 // colour. The text draws it as a thin line in the caption's colour otherwise.
 void drawPictograph(QPainter* p, const QPointF& origin, const QFont& font, char32_t cp,
                     const QColor& background) {
     const QColor colour =
         toolkit::contrast::readable(QColor::fromRgb(pictographs::colour(cp)), background);
-    QPainterPath glyph;
-    glyph.addText(origin, font, QString::fromUcs4(&cp, 1));
+    const QPainterPath glyph = glyphFor(cp, font).outline.translated(origin);
     p->save();
     p->setRenderHint(QPainter::Antialiasing);
     p->fillPath(glyph, colour);
@@ -109,12 +148,12 @@ void PictographButton::paintEvent(QPaintEvent*) {
         isEnabled() ? shownColour() : palette().color(QPalette::Disabled, QPalette::WindowText);
     // Centred like a caption; it sinks by one pixel while the button is held down.
     const QFontMetricsF metrics(font());
-    QPointF origin((r.width() - metrics.horizontalAdvance(text())) / 2,
+    const Glyph& shape = glyphFor(codePoint_, font());
+    QPointF origin((r.width() - shape.advance) / 2,
                    (r.height() - metrics.height()) / 2 + metrics.ascent());
     if (down)
         origin += QPointF(1, 1);
-    QPainterPath glyph;
-    glyph.addText(origin, font(), text());
+    const QPainterPath glyph = shape.outline.translated(origin);
     p.setRenderHint(QPainter::Antialiasing);
     p.fillPath(glyph, colour);
     p.strokePath(glyph, QPen(colour, kGlyphOutline));
@@ -136,11 +175,35 @@ PictographPalette::PictographPalette(QWidget* parent) : QTabWidget(parent) {
     TabSheet1 = makeTab(0);
     TabSheet2 = makeTab(1);
     TabSheet3 = makeTab(2);
+    fillTab(0);
     setCurrentIndex(0);
+    connect(this, &QTabWidget::currentChanged, this, [this] { fillTabs(); });
+}
+
+const QList<PictographButton*>& PictographPalette::buttons() {
+    fillTabs();
+    return buttons_;
+}
+
+bool PictographPalette::event(QEvent* event) {
+    if (event->type() == QEvent::Paint && !painted_) {
+        painted_ = true;
+        // The window is on the screen first.
+        QMetaObject::invokeMethod(
+            this, [this] { fillTabs(); }, Qt::QueuedConnection);
+    }
+    return QTabWidget::event(event);
+}
+
+void PictographPalette::fillTabs() {
+    // In tab order, so that the buttons are numbered in it.
+    while (filledTabs_ < count())
+        fillTab(filledTabs_);
 }
 
 void PictographPalette::chooseFromMenu(const QPoint& globalPos) {
     if (!menu_) {
+        fillTabs();
         menu_ = new QMenu(this);
         for (int tab = 0; tab < count(); ++tab) {
             QMenu* page = menu_->addMenu(QStringLiteral("&%1 ").arg(tab + 1) +
@@ -164,6 +227,18 @@ void PictographPalette::chooseFromMenu(const QPoint& globalPos) {
 QWidget* PictographPalette::makeTab(int tab) {
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("TabSheet%1").arg(tab + 1));
+    const int index = addTab(page, pictographs::tabCaption(tab));
+    const QString caption = pictographs::tabCaption(tab);
+    tabBar()->setAccessibleTabName(index,
+                                   QStringLiteral("絵文字%1 %2")
+                                       .arg(tab + 1)
+                                       .arg(pictographs::spokenName(caption.back().unicode())));
+    page->setAccessibleName(tabBar()->accessibleTabName(index));
+    return page;
+}
+
+void PictographPalette::fillTab(int tab) {
+    QWidget* page = widget(tab);
     const auto codes = pictographs::tabCodes(tab);
     for (std::size_t k = 0; k < codes.size(); ++k) {
         auto* button = new PictographButton(codes[k], page);
@@ -175,13 +250,9 @@ QWidget* PictographPalette::makeTab(int tab) {
         connect(button, &QAbstractButton::clicked, this,
                 [this, button] { emit buttonClicked(button); });
         buttons_.append(button);
+        // Made under a page already on the screen.
+        if (page->isVisible())
+            button->show();
     }
-    const int index = addTab(page, pictographs::tabCaption(tab));
-    const QString caption = pictographs::tabCaption(tab);
-    tabBar()->setAccessibleTabName(index,
-                                   QStringLiteral("絵文字%1 %2")
-                                       .arg(tab + 1)
-                                       .arg(pictographs::spokenName(caption.back().unicode())));
-    page->setAccessibleName(tabBar()->accessibleTabName(index));
-    return page;
+    filledTabs_ = tab + 1;
 }

@@ -30,6 +30,8 @@ class PictographButton : public QAbstractButton {
 
 // The pictograph palette `PageControl1`: three tabs `TabSheet1` to `TabSheet3` with
 // the 252 pictograph buttons `SpeedButton1` to `SpeedButton252` in tab and code order.
+// The buttons of the second and third tabs are made right after the palette's first
+// paint, or earlier when a tab is shown or the buttons are asked for.
 class PictographPalette : public QTabWidget {
     Q_OBJECT
   public:
@@ -40,7 +42,7 @@ class PictographPalette : public QTabWidget {
     QWidget* TabSheet3;
 
     // All buttons, in tab and code order.
-    const QList<PictographButton*>& buttons() const { return buttons_; }
+    const QList<PictographButton*>& buttons();
 
     // The palette for the keyboard: a menu of the three tabs at `globalPos`, each
     // pictograph with its picture and spoken name. Choosing one clicks its button once
@@ -51,9 +53,16 @@ class PictographPalette : public QTabWidget {
     // Any of the buttons was clicked; its text() is the pictograph.
     void buttonClicked(QAbstractButton* button);
 
+  protected:
+    bool event(QEvent* event) override;
+
   private:
     QWidget* makeTab(int tab);
+    void fillTab(int tab);
+    void fillTabs();
 
     QList<PictographButton*> buttons_;
+    int filledTabs_ = 0;
+    bool painted_ = false;
     QMenu* menu_ = nullptr;
 };
