@@ -25,11 +25,13 @@ QImage programIconImage() {
 
 QIcon programIcon() {
     initResource();
+    // With their sizes given, the pictures are read when a size is first drawn, not
+    // while the program starts.
     QIcon icon;
-    icon.addFile(QStringLiteral(":/artwork/mirvane-16.png"));
-    icon.addFile(QStringLiteral(":/artwork/mirvane.png"));
+    icon.addFile(QStringLiteral(":/artwork/mirvane-16.png"), QSize(16, 16));
+    icon.addFile(QStringLiteral(":/artwork/mirvane.png"), QSize(32, 32));
     for (int size : {48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/artwork/mirvane-%1.png").arg(size));
+        icon.addFile(QStringLiteral(":/artwork/mirvane-%1.png").arg(size), QSize(size, size));
     return icon;
 }
 
