@@ -1,6 +1,7 @@
 #include "bsmtp/error_text.h"
 
 #include "bsmtp/cp932_text.h"
+#include "bsmtp/curl_library.h"
 
 #include <QString>
 
@@ -226,6 +227,10 @@ QByteArray certificateError(const SendOutcome& o, const QByteArray& host) {
 
 QByteArray sendError(const SendOutcome& o, QByteArrayView host, QByteArrayView attachmentName) {
     const QByteArray hostText = printable(host);
+    if (curl_library::get() == nullptr) {
+        // Nothing was sent: the library that speaks SMTP is missing.
+        return fitError(jp(u"送信できませんでした: ") + curl_library::why());
+    }
     switch (o.code) {
         case CURLE_OK:
             return {};
@@ -302,7 +307,7 @@ QByteArray sendError(const SendOutcome& o, QByteArrayView host, QByteArrayView a
     if (!o.greeted) {
         return fitError(jp(u"SMTPサーバーから応答がありません: ") + hostText);
     }
-    return fitError(jp(u"送信できませんでした: ") + curl_easy_strerror(o.code));
+    return fitError(jp(u"送信できませんでした: ") + curl_library::get()->easyStrerror(o.code));
 }
 
 }  // namespace bsmtp

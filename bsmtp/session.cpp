@@ -1,5 +1,7 @@
 #include "bsmtp/session.h"
 
+#include "bsmtp/curl_library.h"
+
 #include <QtGlobal>
 
 #include <poll.h>
@@ -7,7 +9,6 @@
 #include <cctype>
 #include <cerrno>
 #include <cmath>
-#include <mutex>
 
 namespace bsmtp {
 
@@ -119,11 +120,6 @@ size_t onRead(char* buffer, size_t size, size_t count, void* user) {
     return static_cast<size_t>(n);
 }
 
-void globalInit() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
 }  // namespace
 
 Timeouts timeoutsFromEnvironment() {
@@ -142,79 +138,84 @@ Timeouts timeoutsFromEnvironment() {
 }
 
 SendOutcome sendMail(const SendRequest& request) {
-    globalInit();
     Transfer transfer{&request, {}};
-    CURL* curl = curl_easy_init();
+    const curl_library::Functions* lib = curl_library::get();
+    if (lib == nullptr) {
+        transfer.outcome.code = CURLE_FAILED_INIT;
+        transfer.outcome.curlMessage = curl_library::why();
+        return transfer.outcome;
+    }
+    CURL* curl = lib->easyInit();
     if (curl == nullptr) {
         transfer.outcome.code = CURLE_OUT_OF_MEMORY;
         return transfer.outcome;
     }
     curl_slist* recipients = nullptr;
     for (const QByteArray& rcpt : request.rcptTo) {
-        recipients = curl_slist_append(recipients, rcpt.constData());
+        recipients = lib->slistAppend(recipients, rcpt.constData());
     }
     const QByteArray caBundle = qgetenv("CURL_CA_BUNDLE");
 
-    curl_easy_setopt(curl, CURLOPT_URL, request.url.constData());
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    lib->easySetopt(curl, CURLOPT_URL, request.url.constData());
+    lib->easySetopt(curl, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
+    lib->easySetopt(curl, CURLOPT_NOSIGNAL, 1L);
     // The library reads ~/.netrc itself: whether credentials exist decides whether TLS is
     // required, so libcurl must not find others of its own.
-    curl_easy_setopt(curl, CURLOPT_NETRC, static_cast<long>(CURL_NETRC_IGNORED));
+    lib->easySetopt(curl, CURLOPT_NETRC, static_cast<long>(CURL_NETRC_IGNORED));
 
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
-    curl_easy_setopt(curl, CURLOPT_SSLVERSION, static_cast<long>(CURL_SSLVERSION_TLSv1_2));
+    lib->easySetopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+    lib->easySetopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+    lib->easySetopt(curl, CURLOPT_SSLVERSION, static_cast<long>(CURL_SSLVERSION_TLSv1_2));
     if (!caBundle.isEmpty()) {
         // Only this bundle is trusted then.
-        curl_easy_setopt(curl, CURLOPT_CAINFO, caBundle.constData());
-        curl_easy_setopt(curl, CURLOPT_CAPATH, nullptr);
+        lib->easySetopt(curl, CURLOPT_CAINFO, caBundle.constData());
+        lib->easySetopt(curl, CURLOPT_CAPATH, nullptr);
     }
     // With CURLUSESSL_TRY libcurl goes on in clear when STARTTLS is not offered, AUTH
     // included: credentials demand TLS.
     const bool needTls = request.implicitTls || request.credentials != nullptr;
-    curl_easy_setopt(curl, CURLOPT_USE_SSL,
-                     static_cast<long>(needTls ? CURLUSESSL_ALL : CURLUSESSL_TRY));
+    lib->easySetopt(curl, CURLOPT_USE_SSL,
+                    static_cast<long>(needTls ? CURLUSESSL_ALL : CURLUSESSL_TRY));
     if (request.credentials != nullptr) {
-        curl_easy_setopt(curl, CURLOPT_USERNAME, request.credentials->login.constData());
-        curl_easy_setopt(curl, CURLOPT_PASSWORD, request.credentials->password.constData());
+        lib->easySetopt(curl, CURLOPT_USERNAME, request.credentials->login.constData());
+        lib->easySetopt(curl, CURLOPT_PASSWORD, request.credentials->password.constData());
     }
 
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, request.timeouts.connectMs);
-    curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, request.timeouts.responseSeconds);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, request.timeouts.lowSpeedSeconds);
+    lib->easySetopt(curl, CURLOPT_CONNECTTIMEOUT_MS, request.timeouts.connectMs);
+    lib->easySetopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, request.timeouts.responseSeconds);
+    lib->easySetopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    lib->easySetopt(curl, CURLOPT_LOW_SPEED_TIME, request.timeouts.lowSpeedSeconds);
 
-    curl_easy_setopt(curl, CURLOPT_MAIL_FROM, request.mailFrom.constData());
-    curl_easy_setopt(curl, CURLOPT_MAIL_RCPT, recipients);
-    curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
-    curl_easy_setopt(curl, CURLOPT_READFUNCTION, onRead);
-    curl_easy_setopt(curl, CURLOPT_READDATA, &transfer);
-    curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE,
-                     static_cast<curl_off_t>(request.source->totalSize()));
+    lib->easySetopt(curl, CURLOPT_MAIL_FROM, request.mailFrom.constData());
+    lib->easySetopt(curl, CURLOPT_MAIL_RCPT, recipients);
+    lib->easySetopt(curl, CURLOPT_UPLOAD, 1L);
+    lib->easySetopt(curl, CURLOPT_READFUNCTION, onRead);
+    lib->easySetopt(curl, CURLOPT_READDATA, &transfer);
+    lib->easySetopt(curl, CURLOPT_INFILESIZE_LARGE,
+                    static_cast<curl_off_t>(request.source->totalSize()));
 
     // The connection ends within the transfer, QUIT included, where the debug callback
     // sees it; a cached connection would be closed later by a handle of libcurl's own.
-    curl_easy_setopt(curl, CURLOPT_FORBID_REUSE, 1L);
-    curl_easy_setopt(curl, CURLOPT_SOCKOPTFUNCTION, onSocket);
-    curl_easy_setopt(curl, CURLOPT_SOCKOPTDATA, &transfer);
+    lib->easySetopt(curl, CURLOPT_FORBID_REUSE, 1L);
+    lib->easySetopt(curl, CURLOPT_SOCKOPTFUNCTION, onSocket);
+    lib->easySetopt(curl, CURLOPT_SOCKOPTDATA, &transfer);
 
-    curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, onDebug);
-    curl_easy_setopt(curl, CURLOPT_DEBUGDATA, &transfer);
-    curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
+    lib->easySetopt(curl, CURLOPT_DEBUGFUNCTION, onDebug);
+    lib->easySetopt(curl, CURLOPT_DEBUGDATA, &transfer);
+    lib->easySetopt(curl, CURLOPT_VERBOSE, 1L);
 
     char detail[CURL_ERROR_SIZE] = {};
-    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, detail);
+    lib->easySetopt(curl, CURLOPT_ERRORBUFFER, detail);
 
     SendOutcome& o = transfer.outcome;
-    o.code = curl_easy_perform(curl);
+    o.code = lib->easyPerform(curl);
     o.curlMessage = detail;
     o.messageSent = o.dataAccepted && request.source->finished();
-    curl_easy_getinfo(curl, CURLINFO_OS_ERRNO, &o.osErrno);
-    curl_easy_getinfo(curl, CURLINFO_SSL_VERIFYRESULT, &o.certificateResult);
+    lib->easyGetinfo(curl, CURLINFO_OS_ERRNO, &o.osErrno);
+    lib->easyGetinfo(curl, CURLINFO_SSL_VERIFYRESULT, &o.certificateResult);
 
-    curl_easy_cleanup(curl);
-    curl_slist_free_all(recipients);
+    lib->easyCleanup(curl);
+    lib->slistFreeAll(recipients);
     return o;
 }
 

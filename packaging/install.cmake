@@ -120,7 +120,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # emoji.exe runs fc-cache; the windows ask for the IPA fonts and Qt's Japanese texts.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fontconfig, fonts-ipafont-gothic, qt6-translations-l10n")
+# libcurl is opened when a mail is sent, not linked, so dpkg-shlibdeps cannot see it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "fontconfig, fonts-ipafont-gothic, qt6-translations-l10n, libcurl4 (>= 7.85)")
 set(CPACK_SET_DESTDIR ON)
 set(CPACK_INSTALL_PREFIX /usr)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
