@@ -33,13 +33,35 @@ QList<QStringView> lines(QStringView text) {
     return out;
 }
 
+constexpr qsizetype kSliceBytes = 1 << 20;
+
 }  // namespace
 
+Reader::Reader(QByteArray content) {
+    // Cut from the end, the content shrinking behind each slice taken, so that the
+    // slices never add up to a second copy.
+    while (content.size() > kSliceBytes) {
+        slices_.push_front(content.last(kSliceBytes));
+        content.chop(kSliceBytes);
+        content.squeeze();
+    }
+    window_ = std::move(content);
+}
+
+void Reader::fill() {
+    while (window_.size() - pos_ <= kPieceBytes && !slices_.empty()) {
+        window_ = window_.sliced(pos_) + slices_.front();
+        slices_.pop_front();
+        pos_ = 0;
+    }
+}
+
 Piece Reader::next() {
+    fill();
     Piece piece;
     piece.continues = midLine_;
-    const qsizetype size = content_.size();
-    const char* data = content_.constData();
+    const qsizetype size = window_.size();
+    const char* data = window_.constData();
     const qsizetype limit = std::min(size, pos_ + kPieceBytes);
     qsizetype end = -1;
     qsizetype next = -1;

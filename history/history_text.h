@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringView>
+#include <deque>
 
 // The send history as the history window's text holds it: pieces of a few thousand
 // characters, each one text block, so that no block ever grows with the file or with
@@ -23,14 +24,22 @@ struct Piece {
 };
 
 // Splits file content into pieces; lone CR and lone LF count as line breaks, as CR LF.
+// The content is held in slices, each let go once read, so that a big file and the
+// text it becomes are never held whole at the same time.
 class Reader {
   public:
-    explicit Reader(QByteArray content) : content_(std::move(content)) {}
+    explicit Reader(QByteArray content);
     bool atEnd() const { return done_; }
     Piece next();
 
   private:
-    QByteArray content_;
+    // Makes a piece and the byte after it readable from `window_`, where there are so
+    // many bytes left.
+    void fill();
+
+    std::deque<QByteArray> slices_;
+    // The bytes being read: the rest of the slice before and the next slice.
+    QByteArray window_;
     qsizetype pos_ = 0;
     bool midLine_ = false;
     bool done_ = false;

@@ -27,6 +27,7 @@
 #include "toolkit/clipboard.h"
 #include "toolkit/cp932.h"
 #include "toolkit/error_report.h"
+#include "toolkit/file_error.h"
 #include "toolkit/fonts.h"
 #include "toolkit/invisible_edit_menu.h"
 #include "toolkit/menu_shortcuts.h"
@@ -83,6 +84,30 @@ using toolkit::Button;
 
 QString logPath() {
     return settings_file::dataFile(QStringLiteral("log.txt"));
+}
+
+// Whether there is a history at `path`. Throws FileError(Open), as its read would,
+// when it is no file that can be opened or is too big to hold: asked before the text
+// shown is dropped for the file's, which then stays as it is.
+bool canRead(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        return false;
+    }
+    // A FIFO is not even opened: that would wait for a writer.
+    if (!info.isFile()) {
+        throw FileError(FileError::Kind::Open, path, QStringLiteral("not a regular file"));
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw FileError(FileError::Kind::Open, path, file.errorString());
+    }
+    readingFile(path, [&] {
+        // Room for the whole file, given back untouched.
+        QByteArray room;
+        room.reserve(file.size() + 1);
+    });
+    return true;
 }
 
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, int width,
@@ -309,16 +334,27 @@ void TForm7::FormShow() {
 }
 
 bool TForm7::loadFile() {
-    std::optional<QByteArray> content = history_log::readFile(logPath());
+    const QString path = logPath();
+    if (!canRead(path)) {
+        return false;
+    }
+    // The text shown goes before the file is read: a big history and its text are
+    // never held twice.
+    endLoading(false);
+    QTextDocument* doc = Memo1->document();
+    settingText_ = true;
+    doc->setUndoRedoEnabled(false);
+    Memo1->clear();
+    doc->setUndoRedoEnabled(true);
+    settingText_ = false;
+    // Should the file still fail to come in, a save finds all of it new and keeps it.
+    loaded_ = history_log::Snapshot();
+    std::optional<QByteArray> content = history_log::readFile(path);
     if (!content) {
         return false;
     }
-    endLoading(false);
-    settingText_ = true;
     // Loading is no edit to undo.
-    Memo1->document()->setUndoRedoEnabled(false);
-    Memo1->clear();
-    settingText_ = false;
+    doc->setUndoRedoEnabled(false);
     loaded_ = history_log::Snapshot(*content);
     reader_ = std::make_unique<history_text::Reader>(std::move(*content));
     pieceAfterFirst_ = false;
