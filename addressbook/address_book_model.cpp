@@ -8,8 +8,7 @@
 #include "addressbook/reading_collator.h"
 #include "toolkit/cp932.h"
 
-AddressBookModel::AddressBookModel(QObject* parent)
-    : QAbstractTableModel(parent), collator_(std::make_unique<ReadingCollator>()) {}
+AddressBookModel::AddressBookModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 AddressBookModel::~AddressBookModel() = default;
 
@@ -154,6 +153,10 @@ void AddressBookModel::removeRowsAt(QList<int> rows) {
 }
 
 void AddressBookModel::sortByReading() {
+    // Made at the first sort: the collation data is not loaded by a program that never
+    // opens the book.
+    if (!collator_)
+        collator_ = std::make_unique<ReadingCollator>();
     for (Row& r : rows_) {
         if (!r.hasKey) {
             r.sortKey = collator_->sortKey(r.entry.reading);

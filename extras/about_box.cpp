@@ -66,7 +66,6 @@ TAboutBox::TAboutBox(Forms& forms) : SecondaryWindow(forms, 3) {
     Version->setAttribute(Qt::WA_TranslucentBackground);
     designColour(Version);
     Version->move(80, 96);
-    Version->adjustSize();
 
     Copyright =
         transparentLabel(this, QStringLiteral("Copyright (C) 2026 Mirvane Project"), 80, 120);
@@ -99,8 +98,6 @@ TAboutBox::TAboutBox(Forms& forms) : SecondaryWindow(forms, 3) {
     setEscapeButton(OKButton);
     setTabOrder(Link, OKButton);
 
-    setBackground(artwork::aboutBackgroundJpeg());
-
     frameWatch_ = new QTimer(this);
     frameWatch_->setInterval(kFramePollMs);
     connect(frameWatch_, &QTimer::timeout, this, [this] { watchFrame(); });
@@ -110,7 +107,19 @@ QString TAboutBox::homePage() {
     return QStringLiteral("https://mirvane.example.org/");
 }
 
+void TAboutBox::completeControls() {
+    if (completed_)
+        return;
+    completed_ = true;
+    // The picture is decoded and the Mincho font loaded when the dialog is first
+    // shown, not while the program starts.
+    Version->adjustSize();
+    if (!backgroundSet_)
+        setBackground(artwork::aboutBackgroundJpeg());
+}
+
 void TAboutBox::setBackground(const QByteArray& jpeg) {
+    backgroundSet_ = true;
     const jpeg_picture::Picture picture = jpeg_picture::decode(jpeg);
     if (picture.isNull()) {
         qWarning("mirvane: the version dialog's picture cannot be shown: %s",
@@ -125,6 +134,7 @@ void TAboutBox::setBackground(const QByteArray& jpeg) {
 }
 
 void TAboutBox::FormShow() {
+    completeControls();
     SecondaryWindow::FormShow();
     // The first showing of a run is centred, whatever the stored place said.
     if (!centred_) {

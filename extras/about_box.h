@@ -44,10 +44,13 @@ class TAboutBox : public SecondaryWindow {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void completeControls();
     void centre();
     void showLinkFocus(bool focused);
     void watchFrame();
 
+    bool completed_ = false;
+    bool backgroundSet_ = false;
     bool centred_ = false;
     QTimer* frameWatch_ = nullptr;
     int framePolls_ = 0;

@@ -1,6 +1,11 @@
 #include "extras/artwork.h"
 
 #include <QFile>
+#include <QIconEngine>
+#include <QMap>
+#include <QPainter>
+#include <QPixmap>
+#include <array>
 
 // The resource lives in a static library: without this reference the linker would
 // drop it. Q_INIT_RESOURCE must be used outside any namespace.
@@ -9,6 +14,54 @@ static void initResource() {
 }
 
 namespace artwork {
+namespace {
+
+// The program icon in every size painted, each picture read the first time its size is
+// drawn: QIcon::addFile decodes every file at once, while the program starts.
+class ProgramIconEngine : public QIconEngine {
+  public:
+    QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override {
+        // The smallest picture that covers the size, else the largest; scaled down only,
+        // as Qt's own engine does.
+        const int wanted = qMax(size.width(), size.height());
+        int side = kSides.back();
+        for (int s : kSides) {
+            if (s >= wanted) {
+                side = s;
+                break;
+            }
+        }
+        QPixmap& picture = pictures_[side];
+        if (picture.isNull()) {
+            picture.load(side == 32 ? QStringLiteral(":/artwork/mirvane.png")
+                                    : QStringLiteral(":/artwork/mirvane-%1.png").arg(side));
+        }
+        if (picture.width() > size.width() || picture.height() > size.height())
+            return picture.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        return picture;
+    }
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
+        const qreal ratio = painter->device() ? painter->device()->devicePixelRatio() : 1.0;
+        painter->drawPixmap(rect, pixmap(rect.size() * ratio, mode, state));
+    }
+
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
+        QList<QSize> sizes;
+        for (int s : kSides)
+            sizes.append(QSize(s, s));
+        return sizes;
+    }
+
+    QIconEngine* clone() const override { return new ProgramIconEngine(*this); }
+
+  private:
+    static constexpr std::array<int, 6> kSides = {16, 32, 48, 64, 128, 256};
+    QMap<int, QPixmap> pictures_;
+};
+
+}  // namespace
 
 QByteArray aboutBackgroundJpeg() {
     initResource();
@@ -25,14 +78,7 @@ QImage programIconImage() {
 
 QIcon programIcon() {
     initResource();
-    // With their sizes given, the pictures are read when a size is first drawn, not
-    // while the program starts.
-    QIcon icon;
-    icon.addFile(QStringLiteral(":/artwork/mirvane-16.png"), QSize(16, 16));
-    icon.addFile(QStringLiteral(":/artwork/mirvane.png"), QSize(32, 32));
-    for (int size : {48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/artwork/mirvane-%1.png").arg(size), QSize(size, size));
-    return icon;
+    return QIcon(new ProgramIconEngine);
 }
 
 }  // namespace artwork
