@@ -55,7 +55,6 @@ TAboutBox::TAboutBox(Forms& forms) : SecondaryWindow(forms, 3) {
     ProgramIcon->setGeometry(24, 96, 33, 33);
     ProgramIcon->setScaledContents(true);
     ProgramIcon->setAttribute(Qt::WA_TranslucentBackground);
-    ProgramIcon->setPixmap(QPixmap::fromImage(artwork::programIconImage()));
 
     Version = new QLabel(QStringLiteral("Ver" MIRVANE_VERSION), this);
     Version->setObjectName(QStringLiteral("Version"));
@@ -111,8 +110,9 @@ void TAboutBox::completeControls() {
     if (completed_)
         return;
     completed_ = true;
-    // The picture is decoded and the Mincho font loaded when the dialog is first
+    // The pictures are decoded and the Mincho font loaded when the dialog is first
     // shown, not while the program starts.
+    ProgramIcon->setPixmap(QPixmap::fromImage(artwork::programIconImage()));
     Version->adjustSize();
     if (!backgroundSet_)
         setBackground(artwork::aboutBackgroundJpeg());
