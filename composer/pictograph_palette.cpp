@@ -14,7 +14,6 @@
 #include <QStyleOptionTab>
 #include <QTabBar>
 
-#include "composer/pictograph_font.h"
 #include "composer/pictograph_table.h"
 #include "toolkit/contrast.h"
 #include "toolkit/fonts.h"
@@ -33,20 +32,23 @@ struct Glyph {
     qreal advance = 0;
 };
 
-// The outline of `cp` at `font`'s pixel size, read straight from the embedded font (no
-// text shaping) and kept: the palette draws each of them again on every repaint.
-const Glyph& glyphFor(char32_t cp, const QFont& font) {
-    static QHash<quint64, Glyph> glyphs;
+// The outline of `cp` at `font`'s pixel size, read straight from the embedded font: no
+// text shaping, and no auto-hinter (the font says so). Made at each paint rather than
+// kept: at about 0.1 ms a pictograph it costs less than their room in memory.
+Glyph glyphFor(char32_t cp, const QFont& font) {
     static QHash<int, QRawFont> fonts;
     const int pixelSize = font.pixelSize() > 0 ? font.pixelSize() : QFontInfo(font).pixelSize();
-    const quint64 key = (quint64(pixelSize) << 32) | cp;
-    auto found = glyphs.constFind(key);
-    if (found != glyphs.cend())
-        return *found;
     auto raw = fonts.find(pixelSize);
-    if (raw == fonts.end())
-        raw = fonts.insert(pixelSize,
-                           QRawFont(pictograph_font::data(), pixelSize, QFont::PreferNoHinting));
+    if (raw == fonts.end()) {
+        // The registered font's own face, shared with the text that shows pictographs.
+        QFont embedded(toolkit::fonts::pictographFamily());
+        embedded.setPixelSize(pixelSize);
+        embedded.setHintingPreference(QFont::PreferNoHinting);
+        embedded.setStyleStrategy(QFont::NoFontMerging);
+        raw = fonts.insert(pixelSize, toolkit::fonts::pictographFamily().isEmpty()
+                                          ? QRawFont()
+                                          : QRawFont::fromFont(embedded));
+    }
     Glyph glyph;
     const QString text = QString::fromUcs4(&cp, 1);
     const QList<quint32> indexes =
@@ -59,7 +61,7 @@ const Glyph& glyphFor(char32_t cp, const QFont& font) {
         glyph.outline.addText(QPointF(), font, text);
         glyph.advance = QFontMetricsF(font).horizontalAdvance(text);
     }
-    return *glyphs.insert(key, glyph);
+    return glyph;
 }
 
 // The pictograph at a caption's end drawn like a button's: filled and outlined in its
@@ -148,7 +150,7 @@ void PictographButton::paintEvent(QPaintEvent*) {
         isEnabled() ? shownColour() : palette().color(QPalette::Disabled, QPalette::WindowText);
     // Centred like a caption; it sinks by one pixel while the button is held down.
     const QFontMetricsF metrics(font());
-    const Glyph& shape = glyphFor(codePoint_, font());
+    const Glyph shape = glyphFor(codePoint_, font());
     QPointF origin((r.width() - shape.advance) / 2,
                    (r.height() - metrics.height()) / 2 + metrics.ascent());
     if (down)
