@@ -67,8 +67,6 @@ Application::Application() : qtTexts_(std::make_unique<QTranslator>()) {
     if (qtTexts_->load(QStringLiteral("qtbase_ja"),
                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(qtTexts_.get());
-    // Every window's frame and task bar entry show the program icon.
-    QApplication::setWindowIcon(artwork::programIcon());
     // Lets the desktop match the windows to the installed entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("mirvane"));
     // The other windows may still be open when the main window closes: the program
@@ -115,6 +113,10 @@ void Application::createHiddenWindows() {
     if (hiddenMade_)
         return;
     hiddenMade_ = true;
+    // Every window's frame and task bar entry show the program icon. Given to the main
+    // window once it is on the screen: turning six pictures into the frame's icon
+    // property would delay it.
+    QApplication::setWindowIcon(artwork::programIcon());
     forms_.form1->removeEventFilter(this);
     if (inputWatch_)
         qApp->removeEventFilter(inputWatch_.get());

@@ -1,6 +1,7 @@
 #include "composer/pictograph_palette.h"
 
 #include <qdrawutil.h>
+#include <QAccessible>
 #include <QColor>
 #include <QEvent>
 #include <QFontInfo>
@@ -179,7 +180,12 @@ PictographPalette::PictographPalette(QWidget* parent) : QTabWidget(parent) {
     TabSheet3 = makeTab(2);
     fillTab(0);
     setCurrentIndex(0);
+    QAccessible::installActivationObserver(this);
     connect(this, &QTabWidget::currentChanged, this, [this] { fillTabs(); });
+}
+
+PictographPalette::~PictographPalette() {
+    QAccessible::removeActivationObserver(this);
 }
 
 const QList<PictographButton*>& PictographPalette::buttons() {
@@ -190,11 +196,18 @@ const QList<PictographButton*>& PictographPalette::buttons() {
 bool PictographPalette::event(QEvent* event) {
     if (event->type() == QEvent::Paint && !painted_) {
         painted_ = true;
-        // The window is on the screen first.
-        QMetaObject::invokeMethod(
-            this, [this] { fillTabs(); }, Qt::QueuedConnection);
+        // A screen reader finds every button, as soon as the window is on the screen.
+        if (QAccessible::isActive())
+            QMetaObject::invokeMethod(
+                this, [this] { fillTabs(); }, Qt::QueuedConnection);
     }
     return QTabWidget::event(event);
+}
+
+void PictographPalette::accessibilityActiveChanged(bool active) {
+    if (active && painted_)
+        QMetaObject::invokeMethod(
+            this, [this] { fillTabs(); }, Qt::QueuedConnection);
 }
 
 void PictographPalette::fillTabs() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QColor>
 #include <QList>
 #include <QTabWidget>
@@ -30,12 +31,14 @@ class PictographButton : public QAbstractButton {
 
 // The pictograph palette `PageControl1`: three tabs `TabSheet1` to `TabSheet3` with
 // the 252 pictograph buttons `SpeedButton1` to `SpeedButton252` in tab and code order.
-// The buttons of the second and third tabs are made right after the palette's first
-// paint, or earlier when a tab is shown or the buttons are asked for.
-class PictographPalette : public QTabWidget {
+// The buttons of the second and third tabs are made when a tab is first shown or the
+// buttons are asked for, and right after the palette's first paint while a screen
+// reader (any assistive technology) is active, so that it finds all 252.
+class PictographPalette : public QTabWidget, private QAccessible::ActivationObserver {
     Q_OBJECT
   public:
     explicit PictographPalette(QWidget* parent = nullptr);
+    ~PictographPalette() override;
 
     QWidget* TabSheet1;
     QWidget* TabSheet2;
@@ -55,6 +58,7 @@ class PictographPalette : public QTabWidget {
 
   protected:
     bool event(QEvent* event) override;
+    void accessibilityActiveChanged(bool active) override;
 
   private:
     QWidget* makeTab(int tab);
