@@ -35,8 +35,10 @@ XDesktop::XDesktop() {
                        {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
                 .out.contains("window id");
         },
-        10000);
-    EXPECT_TRUE(started_) << "openbox did not take the screen";
+        20000);
+    EXPECT_TRUE(started_) << "openbox did not take the screen; "
+                          << (wm_.state() == QProcess::NotRunning ? "it ended: " : "it runs: ")
+                          << wm_.readAllStandardError().toStdString();
 }
 
 XDesktop::~XDesktop() {
