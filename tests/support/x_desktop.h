@@ -8,7 +8,8 @@
 #include <functional>
 
 // An X server of its own (Xvfb, on a display it picks itself, so that tests run side
-// by side never share one) with openbox managing it. The programs a test starts on it
+// by side never share one) with openbox managing it, as run_under_openbox.sh starts
+// them. The programs a test starts on it
 // are driven with X input (xdotool), as a user would.
 class XDesktop {
   public:
@@ -52,7 +53,6 @@ class XDesktop {
 
   private:
     QProcess x_;
-    QProcess wm_;
     QString display_;
     bool started_ = false;
 };
