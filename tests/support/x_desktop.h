@@ -9,11 +9,11 @@
 
 // An X server of its own (Xvfb, on a display it picks itself, so that tests run side
 // by side never share one) with openbox managing it, as run_under_openbox.sh starts
-// them. The programs a test starts on it
-// are driven with X input (xdotool), as a user would.
+// them. The programs a test starts on it are driven with X input (xdotool), as a user
+// would.
 class XDesktop {
   public:
-    // Starts both and waits until openbox manages the screen; failures are the test's.
+    // Starts both and waits until openbox manages the screen; a failure is the test's.
     XDesktop();
     ~XDesktop();
     XDesktop(const XDesktop&) = delete;
@@ -21,7 +21,6 @@ class XDesktop {
 
     // Whether the server and the window manager came up.
     bool started() const { return started_; }
-    QString display() const { return display_; }
     // For a program on this display: xcb, and no session manager of the caller's.
     QProcessEnvironment environment() const;
 
