@@ -28,13 +28,6 @@ TAddressBook storedBook(const TempProgramDir& dir) {
     return address_book::read(IniDocument::fromBytes(dir.read(QStringLiteral("address.ini"))));
 }
 
-bool showActive(QWidget* window) {
-    window->show();
-    window->raise();
-    window->activateWindow();
-    return QTest::qWaitForWindowActive(window);
-}
-
 void typeText(QWidget* widget, const QString& text) {
     for (const QChar c : text) {
         if (c.unicode() < 0x80) {

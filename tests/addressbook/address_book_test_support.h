@@ -18,9 +18,6 @@ TAddressEntry entry(const char* name, const char* reading, const char* address);
 QByteArray fileFor(const TAddressBook& book);
 TAddressBook storedBook(const TempProgramDir& dir);
 
-// Shows `window` and waits until it has the keyboard.
-bool showActive(QWidget* window);
-
 // Types `text` into `widget` key by key; characters without a key of their own
 // arrive as the text of a key event, as an input method commits them.
 void typeText(QWidget* widget, const QString& text);

@@ -34,7 +34,6 @@ using address_test::clickRow;
 using address_test::entry;
 using address_test::fileFor;
 using address_test::readings;
-using address_test::showActive;
 using address_test::storedBook;
 using toolkit::Answer;
 using toolkit::MessageBoxScript;
@@ -86,7 +85,7 @@ TEST(AddressBookWindow, NoFileShowsAnEmptyListAndClosingWritesAnEmptyFile) {
     ASSERT_TRUE(QFile::exists(book.dir.file(kBook)));
     EXPECT_EQ(book.dir.read(kBook), QByteArray());
     // The position went to the settings file first.
-    const IniDocument settings = IniDocument(book.dir.settingsPath());
+    const IniDocument settings = book.dir.settings();
     EXPECT_EQ(settings.readInteger("Window", "Left4", -1), 190);
 }
 

@@ -24,7 +24,6 @@ using address_test::clickRow;
 using address_test::entry;
 using address_test::fileFor;
 using address_test::readings;
-using address_test::showActive;
 using address_test::storedBook;
 using toolkit::Answer;
 using toolkit::MessageBoxScript;
@@ -120,7 +119,7 @@ TEST(AddressEntryDialogs, NewEntryFromTheMainMenuWhileTheBookIsHidden) {
     const TAddressBook stored = storedBook(p.dir);
     ASSERT_EQ(stored.size(), 4);
     EXPECT_EQ(stored[1], entry("", "あべ", ""));
-    const IniDocument settings(p.dir.settingsPath());
+    const IniDocument settings = p.dir.settings();
     EXPECT_EQ(settings.readInteger("Window", "Left5", -1), 277);
     EXPECT_EQ(settings.readInteger("Window", "Top5", -1), 152);
 }
@@ -216,7 +215,7 @@ TEST(AddressEntryDialogs, EditNeedsAChangeAndReplacesItsOwnEntry) {
 
     QTest::mouseClick(form4->ToolButton3, Qt::LeftButton);
     EXPECT_EQ(storedBook(p.dir).size(), 3);
-    const IniDocument settings(p.dir.settingsPath());
+    const IniDocument settings = p.dir.settings();
     EXPECT_EQ(settings.readInteger("Window", "Left6", -1), 287);
 }
 

@@ -23,10 +23,6 @@
 
 namespace {
 
-QByteArray native(const QString& path) {
-    return QFile::encodeName(path);
-}
-
 QString openError(const QString& path) {
     return QStringLiteral("ファイル %1 は開けません.").arg(path);
 }

@@ -11,14 +11,11 @@
 #include <QTemporaryDir>
 
 #include "fault_helper.h"
+#include "support/test_support.h"
 
 namespace {
 
 constexpr uid_t kNobody = 65534;
-
-QByteArray native(const QString& path) {
-    return QFile::encodeName(path);
-}
 
 const QStringList& asNobody() {
     static const QStringList wrapper = {QStringLiteral("setpriv"), QStringLiteral("--reuid=65534"),

@@ -33,10 +33,6 @@ namespace {
 
 constexpr qint64 kGigabyte = qint64(1) << 30;
 
-QByteArray native(const QString& path) {
-    return QFile::encodeName(path);
-}
-
 QString openError(const QString& path) {
     return QStringLiteral("ファイル %1 は開けません.").arg(path);
 }

@@ -31,10 +31,6 @@
 
 namespace {
 
-QByteArray settingsBytes(const TempProgramDir& dir) {
-    return dir.read(QStringLiteral("mirvane.ini"));
-}
-
 int outerWidth(const QWidget* w) {
     return window_placement::outerWidth(w);
 }
@@ -71,7 +67,7 @@ TEST(Startup, FirstRunOpensAtDesignPlaceAndStoresPlacementOnClose) {
     QSignalSpy closed(form1, &TForm1::closed);
     EXPECT_TRUE(form1->close());
     EXPECT_EQ(closed.count(), 1);
-    EXPECT_EQ(settingsBytes(dir),
+    EXPECT_EQ(dir.settingsBytes(),
               QByteArray("[Window]\r\nTop1=272\r\nLeft1=559\r\nWidth1=297\r\n\r\n"));
 }
 
@@ -308,7 +304,7 @@ TEST(SecondaryWindows, PlacementIsReadAtShowAndWrittenAtClose) {
     form4->move(70, 80);
     form4->close();
     EXPECT_FALSE(form4->isVisible());
-    IniDocument doc(dir.settingsPath());
+    const IniDocument doc = dir.settings();
     EXPECT_EQ(doc.readInteger("Window", "Top4", 0), 80);
     EXPECT_EQ(doc.readInteger("Window", "Left4", 0), 70);
     // A stored place is read anew at every showing.
@@ -327,7 +323,7 @@ TEST(SecondaryWindows, SettingsDialogIsPlacedOnceAtCreation) {
     form2->showWindow();
     EXPECT_EQ(form2->pos(), QPoint(22, 11));
     form2->close();
-    IniDocument doc(dir.settingsPath());
+    const IniDocument doc = dir.settings();
     EXPECT_EQ(doc.readInteger("Window", "Top2", 0), 11);
     EXPECT_EQ(doc.readInteger("Window", "Left2", 0), 22);
 }
@@ -407,7 +403,7 @@ TEST(SecondaryWindows, WindowsOpenAtTheEndWriteNothing) {
         program.forms().form4->move(3, 4);
         program.forms().form1->close();
     }
-    IniDocument doc(dir.settingsPath());
+    const IniDocument doc = dir.settings();
     EXPECT_TRUE(doc.valueExists("Window", "Top1"));
     EXPECT_FALSE(doc.valueExists("Window", "Top4"));
 }

@@ -12,24 +12,10 @@
 #include <optional>
 
 #include "app/ini_document.h"
+#include "support/test_support.h"
+#include "support/x_desktop.h"
 
 namespace {
-
-// Time for a menu to open after its access key; a loaded machine needs more than a
-// person would notice.
-constexpr int kMenuOpens = 1000;
-
-// Runs an X client to its end and returns its output.
-QString run(const QString& program, const QStringList& args, const QString& display) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DISPLAY"), display);
-    p.setProcessEnvironment(env);
-    p.start(program, args);
-    if (!p.waitForFinished(15000))
-        p.kill();
-    return QString::fromLocal8Bit(p.readAllStandardOutput());
-}
 
 int field(const QString& text, const char* name) {
     const QRegularExpression re(QStringLiteral("%1:\\s*(-?\\d+)").arg(QLatin1String(name)));
@@ -38,54 +24,7 @@ int field(const QString& text, const char* name) {
 }
 
 // One X server with openbox for the whole suite.
-class Display {
-  public:
-    bool start() {
-        // Xvfb picks a free display itself and names it on its output, so that tests
-        // run side by side never share one.
-        xvfb.start(QStringLiteral("Xvfb"),
-                   {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                    QStringLiteral("0"), QStringLiteral("1280x1024x24"),
-                    QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-        if (!xvfb.waitForStarted(5000))
-            return false;
-        QByteArray number;
-        for (int i = 0; i < 200 && !number.contains('\n'); ++i) {
-            xvfb.waitForReadyRead(50);
-            number += xvfb.readAllStandardOutput();
-        }
-        if (number.trimmed().isEmpty())
-            return false;
-        name = QStringLiteral(":") + QString::fromLatin1(number.trimmed());
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DISPLAY"), name);
-        openbox.setProcessEnvironment(env);
-        openbox.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
-        if (!openbox.waitForStarted(5000))
-            return false;
-        // The window manager is up once it has announced itself on the root window.
-        for (int i = 0; i < 200; ++i) {
-            if (run(QStringLiteral("xprop"),
-                    {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")}, name)
-                    .contains(QStringLiteral("window id")))
-                return true;
-            QTest::qWait(50);
-        }
-        return false;
-    }
-    ~Display() {
-        openbox.kill();
-        openbox.waitForFinished(3000);
-        xvfb.kill();
-        xvfb.waitForFinished(3000);
-    }
-
-    QString name;
-    QProcess xvfb;
-    QProcess openbox;
-};
-
-Display* display = nullptr;
+XDesktop* display = nullptr;
 
 // A copy of the program directory, so that the settings file beside the program is
 // this test's own.
@@ -100,7 +39,7 @@ class Installed {
     }
     QString settings() const { return dir.filePath(QStringLiteral("mirvane.ini")); }
     int stored(const char* key) const {
-        return IniDocument(settings()).readInteger("Window", key, -1);
+        return settingsIn(dir.path()).readInteger("Window", key, -1);
     }
     QTemporaryDir dir;
 };
@@ -109,10 +48,7 @@ class Installed {
 class Running {
   public:
     explicit Running(const Installed& installed) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DISPLAY"), display->name);
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        process.setProcessEnvironment(env);
+        process.setProcessEnvironment(display->environment());
         process.start(installed.dir.filePath(QStringLiteral("mirvane")), {});
         process.waitForStarted(5000);
         window = waitForWindow(QStringLiteral("^Mirvane$"));
@@ -125,36 +61,32 @@ class Running {
     }
 
     QString xdo(const QStringList& args) const {
-        return run(QStringLiteral("xdotool"), args, display->name);
+        return QString::fromLocal8Bit(display->xdo(args).out);
+    }
+    QString xwininfo(const QStringList& args) const {
+        return QString::fromLocal8Bit(display->run(QStringLiteral("xwininfo"), args).out);
     }
     // The visible window whose title matches, once the window manager has framed it
     // and it stays where it is; empty when none comes.
     QString waitForWindow(const QString& title) const {
         QString id;
-        for (int i = 0; i < 200 && id.isEmpty(); ++i) {
-            id = xdo({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                      QStringLiteral("--name"), title})
-                     .section(QLatin1Char('\n'), 0, 0)
-                     .trimmed();
-            if (id.isEmpty())
-                QTest::qWait(50);
-        }
-        std::optional<QRect> last;
-        for (int i = 0; !id.isEmpty() && i < 100; ++i) {
-            const std::optional<QRect> now = outer(id);
-            if (now && last && *now == *last && !frame(id).isEmpty())
-                break;
-            last = now;
-            QTest::qWait(100);
-        }
+        const bool found = QTest::qWaitFor(
+            [&] {
+                id = xdo({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                          QStringLiteral("--name"), title})
+                         .section(QLatin1Char('\n'), 0, 0)
+                         .trimmed();
+                return !id.isEmpty();
+            },
+            10000);
+        if (found)
+            settled(id);
         return id;
     }
     // The window manager's frame around a window, empty while there is none.
     QString frame(const QString& id = {}) const {
         const QString of = id.isEmpty() ? window : id;
-        const QString tree =
-            run(QStringLiteral("xwininfo"), {QStringLiteral("-tree"), QStringLiteral("-id"), of},
-                display->name);
+        const QString tree = xwininfo({QStringLiteral("-tree"), QStringLiteral("-id"), of});
         const QRegularExpressionMatch root =
             QRegularExpression(QStringLiteral("Root window id: (0x[0-9a-f]+)")).match(tree);
         const QRegularExpressionMatch parent =
@@ -169,8 +101,7 @@ class Running {
         if (client.isEmpty())
             return std::nullopt;
         const QString id = frame(client).isEmpty() ? client : frame(client);
-        const QString info =
-            run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), id}, display->name);
+        const QString info = xwininfo({QStringLiteral("-id"), id});
         const int x = field(info, "Absolute upper-left X");
         const int y = field(info, "Absolute upper-left Y");
         const int w = field(info, "Width");
@@ -179,27 +110,42 @@ class Running {
             return std::nullopt;
         return QRect(x, y, w, h);
     }
+    // The window's outer geometry once the window manager has framed it and two
+    // samples a tenth of a second apart agree: nothing tells when it has done moving.
+    std::optional<QRect> settled(const QString& id = {}) const {
+        std::optional<QRect> last;
+        for (int i = 0; i < 100; ++i) {
+            const std::optional<QRect> now = outer(id);
+            if (now && last && *now == *last && !frame(id).isEmpty())
+                return now;
+            last = now;
+            QTest::qWait(100);
+        }
+        return last;
+    }
     // Quits through the File menu's "終了(&Q)", and waits for the program to end.
     bool quit() {
         xdo({QStringLiteral("windowactivate"), QStringLiteral("--sync"), window});
-        xdo({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("alt+f")});
-        QTest::qWait(kMenuOpens);
-        xdo({QStringLiteral("key"), QStringLiteral("q")});
+        if (!display->chooseFromMenu(QStringLiteral("alt+f"), QStringLiteral("q")))
+            return false;
         return process.waitForFinished(10000) && process.exitCode() == 0;
     }
     // Drags with the left button from one screen point to another, in steps.
     void drag(QPoint from, QPoint to) const {
-        xdo({QStringLiteral("mousemove"), QString::number(from.x()), QString::number(from.y())});
-        QTest::qWait(200);
+        const auto moveTo = [&](QPoint p) {
+            xdo({QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(p.x()),
+                 QString::number(p.y())});
+        };
+        moveTo(from);
         xdo({QStringLiteral("mousedown"), QStringLiteral("1")});
-        QTest::qWait(200);
-        for (int step = 1; step <= 5; ++step) {
-            const QPoint p = from + (to - from) * step / 5;
-            xdo({QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y())});
-            QTest::qWait(100);
-        }
+        for (int step = 1; step <= 5; ++step)
+            moveTo(from + (to - from) * step / 5);
         xdo({QStringLiteral("mouseup"), QStringLiteral("1")});
-        QTest::qWait(500);
+    }
+    // Whether the window (the main one if `id` is empty) comes to have `expected` as its
+    // outer geometry.
+    bool becomes(const QRect& expected, const QString& id = {}) const {
+        return QTest::qWaitFor([&] { return outer(id) == expected; }, 10000);
     }
 
     QProcess process;
@@ -209,8 +155,8 @@ class Running {
 class WindowManager : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        display = new Display;
-        if (!display->start()) {
+        display = new XDesktop;
+        if (!display->started()) {
             delete display;
             display = nullptr;
         }
@@ -260,12 +206,13 @@ TEST_F(WindowManager, DraggingTheRightEdgeWidensTheWindowAndIsStored) {
     ASSERT_TRUE(before.has_value());
     const int y = before->center().y();
     program.drag({before->right(), y}, {before->left() + 399, y});
+    EXPECT_TRUE(program.becomes(QRect(before->topLeft(), QSize(400, 297))));
     EXPECT_EQ(program.outer(), QRect(before->topLeft(), QSize(400, 297)));
     // The bottom edge does not move: the height stays 297, the window stays put.
     const std::optional<QRect> wide = program.outer();
     ASSERT_TRUE(wide.has_value());
     program.drag({wide->center().x(), wide->bottom()}, {wide->center().x(), wide->bottom() + 60});
-    EXPECT_EQ(program.outer(), wide);
+    EXPECT_EQ(program.settled(), wide);
     ASSERT_TRUE(program.quit());
     EXPECT_EQ(installed.stored("Width1"), 400);
     EXPECT_EQ(installed.stored("Top1"), before->top());
@@ -273,10 +220,7 @@ TEST_F(WindowManager, DraggingTheRightEdgeWidensTheWindowAndIsStored) {
 
 TEST_F(WindowManager, DragsAndTheMiddleButtonInTheComposer) {
     QProcess probe;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DISPLAY"), display->name);
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    probe.setProcessEnvironment(env);
+    probe.setProcessEnvironment(display->environment());
     probe.start(QStringLiteral(X11_INPUT_PROBE), {});
     ASSERT_TRUE(probe.waitForFinished(60000));
     const QString out = QString::fromUtf8(probe.readAllStandardOutput());
@@ -308,19 +252,16 @@ TEST_F(WindowManager, SendHistoryWindowKeepsItsStoredPlacementAndSize) {
     const auto openHistory = [&] {
         // Tools menu, "送信履歴表示(&L)".
         program.xdo({QStringLiteral("windowactivate"), QStringLiteral("--sync"), program.window});
-        program.xdo(
-            {QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("alt+t")});
-        QTest::qWait(kMenuOpens);
-        program.xdo({QStringLiteral("key"), QStringLiteral("l")});
+        EXPECT_TRUE(display->chooseFromMenu(QStringLiteral("alt+t"), QStringLiteral("l")));
         return program.waitForWindow(QStringLiteral("^送信履歴$"));
     };
     const auto closeWindow = [&](const QString& id) {
         program.xdo({QStringLiteral("windowactivate"), QStringLiteral("--sync"), id});
         program.xdo(
             {QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("alt+F4")});
-        for (int i = 0; i < 100 && program.outer(id) && program.frame(id) != QString(); ++i)
-            QTest::qWait(50);
-        QTest::qWait(300);
+        // The window writes its place before it leaves the screen.
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return !program.outer(id) || program.frame(id).isEmpty(); }, 10000));
     };
     for (int showing = 0; showing < 3; ++showing) {
         const QString history = openHistory();
@@ -338,16 +279,12 @@ TEST_F(WindowManager, SendHistoryWindowKeepsItsStoredPlacementAndSize) {
     ASSERT_TRUE(before.has_value());
     program.drag({before->right(), before->center().y()},
                  {before->left() + 449, before->center().y()});
-    EXPECT_EQ(program.outer(history), QRect(150, 100, 450, 350));
+    EXPECT_TRUE(program.becomes(QRect(150, 100, 450, 350), history));
     // A size under the limit asked by another program is refused as a whole, not cut
     // down to the limit in one direction while the other changes.
     program.xdo(
         {QStringLiteral("windowsize"), history, QStringLiteral("200"), QStringLiteral("200")});
-    std::optional<QRect> settled;
-    for (int i = 0; i < 20 && settled != before.value().adjusted(0, 0, 50, 0); ++i) {
-        QTest::qWait(100);
-        settled = program.outer(history);
-    }
+    const std::optional<QRect> settled = program.settled(history);
     ASSERT_TRUE(settled.has_value());
     EXPECT_EQ(settled->size(), QSize(450, 350));
     closeWindow(history);

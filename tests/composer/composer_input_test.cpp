@@ -40,10 +40,6 @@ class ComposerInput : public RunningProgram {
         photo = dir.file(QStringLiteral("photo.jpg"));
         dir.write(QStringLiteral("photo.jpg"), QByteArray(1234, 'j'));
     }
-    void focus(QWidget* field) {
-        field->setFocus(Qt::OtherFocusReason);
-        ASSERT_TRUE(field->hasFocus());
-    }
     static QPoint middle(QWidget* w) { return w->rect().center(); }
     static QWidget* bodyViewport(TForm1* f) { return f->Memo1->viewport(); }
 

@@ -94,14 +94,7 @@ class Draft : public ::testing::Test {
         QApplication::setActiveWindow(form1);
     }
 
-    // Opens `menu` as the menu bar does (its opening handler runs) and presses the
-    // access key of one of its items.
-    void choose(QMenu* menu, Qt::Key key) {
-        menu->popup(form1->mapToGlobal(QPoint(0, 0)));
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
-        QTest::keyClick(menu, key);
-        menu->hide();
-    }
+    void choose(QMenu* menu, Qt::Key key) { chooseFromMenu(form1, menu, key); }
     void saveDraft() { choose(form1->N1, Qt::Key_P); }
     void openDraft() { choose(form1->N1, Qt::Key_O); }
     bool enabledInFileMenu(QAction* item) {
@@ -132,8 +125,9 @@ class Draft : public ::testing::Test {
     void storeDraft(const QByteArray& entries) {
         dir.write(QStringLiteral("mirvane.ini"), "[Preservation]\r\n" + entries);
     }
-    IniDocument settings() const { return IniDocument(dir.settingsPath()); }
-    QByteArray stored(const char* key) const { return settings().readString("Preservation", key); }
+    QByteArray stored(const char* key) const {
+        return dir.settings().readString("Preservation", key);
+    }
     // Closes the main window by its title bar.
     bool closeWindow() {
         QSignalSpy closed(form1, &TForm1::closed);
@@ -174,7 +168,7 @@ TEST_F(Draft, SavedBodyKeepsItsLinesAsTabsAndComesBackWhole) {
     EXPECT_EQ(form1->Memo1->document()->blockCount(), 2);
     EXPECT_EQ(form1->Label3->text(), QStringLiteral("4"));
     // The draft now lives only in the window.
-    EXPECT_FALSE(settings().sectionExists("Preservation"));
+    EXPECT_FALSE(dir.settings().sectionExists("Preservation"));
     EXPECT_FALSE(enabledInFileMenu(form1->O1));
 }
 
@@ -209,7 +203,7 @@ TEST_F(Draft, OverwriteCancelledKeepsBothMailsWhereTheyWere) {
     saveDraft();
     EXPECT_TRUE(form1->isBlank());
     EXPECT_EQ(stored("To"), "second@example.jp");
-    EXPECT_EQ(settings().sectionNames(), QList<QByteArray>{"Preservation"});
+    EXPECT_EQ(dir.settings().sectionNames(), QList<QByteArray>{"Preservation"});
 }
 
 TEST_F(Draft, NewMailAsksOnlyForAMailThatIsNotBlank) {
@@ -264,7 +258,7 @@ TEST_F(Draft, OpenDraftAsksWhenEvenOnlyAnAttachmentIsInTheWindow) {
     EXPECT_EQ(boxes.shown()[0].text, kOpenQuestion);
     EXPECT_EQ(boxes.shown()[0].buttons, (QList<Button>{Button::Yes, Button::Cancel}));
     EXPECT_EQ(form1->attachmentPath(), dir.file(QStringLiteral("other.jpg")));
-    EXPECT_TRUE(settings().sectionExists("Preservation"));
+    EXPECT_TRUE(dir.settings().sectionExists("Preservation"));
 
     boxes.answer(Answer::Yes);
     openDraft();
@@ -273,7 +267,7 @@ TEST_F(Draft, OpenDraftAsksWhenEvenOnlyAnAttachmentIsInTheWindow) {
     EXPECT_EQ(form1->StatusBar1->panelText(0), QStringLiteral("宛先：山田"));
     EXPECT_EQ(form1->StatusBar1->panelText(1), QStringLiteral("添付：photo.jpg (12KB)"));
     EXPECT_TRUE(form1->D1->isEnabled());
-    EXPECT_FALSE(settings().sectionExists("Preservation"));
+    EXPECT_FALSE(dir.settings().sectionExists("Preservation"));
 }
 
 TEST_F(Draft, ABodyLongerThanTheLimitIsLoadedWhole) {
@@ -298,7 +292,7 @@ TEST_F(Draft, CloseWithADraftStoredAndNoToTheOverwriteStaysOpenWithPlacementWrit
     EXPECT_EQ(boxes.shown()[1].buttons, (QList<Button>{Button::Yes, Button::No}));
     EXPECT_TRUE(form1->isVisible());
     EXPECT_EQ(form1->Edit2->text(), QStringLiteral("new@example.jp"));
-    const IniDocument doc = settings();
+    const IniDocument doc = dir.settings();
     EXPECT_EQ(doc.readInteger("Window", "Top1", 0), 120);
     EXPECT_EQ(doc.readInteger("Window", "Left1", 0), 100);
     EXPECT_EQ(doc.readInteger("Window", "Width1", 0), 297);
@@ -317,13 +311,13 @@ TEST_F(Draft, CloseCancelledEscapedOrBoxClosedKeepsTheWindowAndTheMail) {
         EXPECT_EQ(form1->Memo1->text(), QStringLiteral("b"));
     }
     EXPECT_EQ(boxes.pending(), 0);
-    EXPECT_FALSE(settings().sectionExists("Preservation"));
-    EXPECT_TRUE(settings().valueExists("Window", "Top1"));
+    EXPECT_FALSE(dir.settings().sectionExists("Preservation"));
+    EXPECT_TRUE(dir.settings().valueExists("Window", "Top1"));
 
     // "いいえ" drops the mail and ends the program.
     boxes.answer(Answer::No);
     EXPECT_TRUE(closeWindow());
-    EXPECT_FALSE(settings().sectionExists("Preservation"));
+    EXPECT_FALSE(dir.settings().sectionExists("Preservation"));
 }
 
 TEST_F(Draft, ExitAndABlankWindowGoThroughTheCloseRequest) {
@@ -332,7 +326,7 @@ TEST_F(Draft, ExitAndABlankWindowGoThroughTheCloseRequest) {
     form1->Exit1->trigger();
     EXPECT_EQ(closed.count(), 1);
     EXPECT_TRUE(boxes.shown().isEmpty());
-    EXPECT_EQ(settings().readInteger("Window", "Left1", 0), 559);
+    EXPECT_EQ(dir.settings().readInteger("Window", "Left1", 0), 559);
 
     start();
     QSignalSpy closedAgain(form1, &TForm1::closed);
@@ -397,7 +391,7 @@ TEST_F(Draft, SessionEndRefusedByCancelKeepsTheProgramRunning) {
     EXPECT_EQ(closed.count(), 0);
     EXPECT_TRUE(form1->isVisible());
     EXPECT_EQ(form1->Memo1->text(), QStringLiteral("b"));
-    EXPECT_TRUE(settings().valueExists("Window", "Top1"));
+    EXPECT_TRUE(dir.settings().valueExists("Window", "Top1"));
 }
 
 TEST_F(Draft, SessionQueryAgreedToKeepsTheMailAndTheSessionEndsItWithoutAskingAgain) {
@@ -441,7 +435,7 @@ TEST_F(Draft, SessionQueryAnsweredNoOrOnABlankMailNeverEndsTheProgram) {
     }
     EXPECT_EQ(closed.count(), 0);
     EXPECT_EQ(form1->Memo1->text(), QStringLiteral("body"));
-    EXPECT_FALSE(settings().sectionExists("Preservation"));
+    EXPECT_FALSE(dir.settings().sectionExists("Preservation"));
     // Edited after the query, the mail is asked about again at a close.
     typeBody(QStringLiteral("!"));
     boxes.answer(Answer::Cancel);

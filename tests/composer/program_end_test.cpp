@@ -9,114 +9,20 @@
 #include <QRect>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QThread>
+#include <QTest>
 #include <algorithm>
 
 #include "app/ini_document.h"
+#include "support/test_support.h"
+#include "support/x_desktop.h"
 #include "toolkit/cp932.h"
 
 namespace {
 
-// An X server of its own, with openbox on it.
-class Desktop {
-  public:
-    Desktop() {
-        // The server picks a free display itself and says which on its output.
-        x_.start(QStringLiteral("Xvfb"),
-                 {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                  QStringLiteral("0"), QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
-                  QStringLiteral("tcp")});
-        QByteArray number;
-        for (int i = 0; i < 300 && !number.endsWith('\n') && x_.state() != QProcess::NotRunning;
-             ++i) {
-            x_.waitForReadyRead(100);
-            number += x_.readAllStandardOutput();
-        }
-        if (!number.trimmed().isEmpty())
-            display_ = QLatin1Char(':') + QString::fromLatin1(number.trimmed());
-        EXPECT_FALSE(display_.isEmpty()) << "no X server";
-        wm_.setProcessEnvironment(environment());
-        wm_.start(QStringLiteral("openbox"), {});
-        EXPECT_TRUE(wm_.waitForStarted());
-        // openbox manages the screen once it has set its supporting-check window.
-        bool managed = false;
-        for (int i = 0; i < 100 && !managed; ++i) {
-            managed = xprop().contains("_NET_SUPPORTING_WM_CHECK(WINDOW)");
-            if (!managed)
-                QThread::msleep(50);
-        }
-        EXPECT_TRUE(managed) << "openbox did not start";
-    }
-    ~Desktop() {
-        for (QProcess* p : {&wm_, &x_}) {
-            p->terminate();
-            if (!p->waitForFinished(3000)) {
-                p->kill();
-                p->waitForFinished();
-            }
-        }
-    }
-
-    QProcessEnvironment environment() const {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DISPLAY"), display_);
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        env.remove(QStringLiteral("SESSION_MANAGER"));
-        return env;
-    }
-
-    struct Result {
-        bool ok = false;
-        QByteArray out;
-    };
-    Result xdo(const QStringList& args, int timeoutMs = 10000) const {
-        QProcess p;
-        p.setProcessEnvironment(environment());
-        p.start(QStringLiteral("xdotool"), args);
-        if (!p.waitForFinished(timeoutMs)) {
-            p.kill();
-            p.waitForFinished();
-            return {};
-        }
-        return {p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0,
-                p.readAllStandardOutput().trimmed()};
-    }
-    QByteArray xprop() const {
-        QProcess p;
-        p.setProcessEnvironment(environment());
-        p.start(QStringLiteral("xprop"), {QStringLiteral("-root")});
-        p.waitForFinished(3000);
-        return p.readAllStandardOutput();
-    }
-    // Waits for a visible window whose name matches `pattern` and gives it the focus.
-    QByteArray activate(const QString& pattern) const {
-        const Result found =
-            xdo({QStringLiteral("search"), QStringLiteral("--sync"),
-                 QStringLiteral("--onlyvisible"), QStringLiteral("--name"), pattern});
-        const QByteArray id = found.out.split('\n').value(0);
-        if (!id.isEmpty()) {
-            xdo({QStringLiteral("windowactivate"), QStringLiteral("--sync"),
-                 QString::fromLatin1(id)});
-            QThread::msleep(200);
-        }
-        return id;
-    }
-    void keys(const QStringList& keys) const {
-        for (const QString& k : keys) {
-            xdo({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), k});
-            QThread::msleep(300);
-        }
-    }
-
-  private:
-    QProcess x_;
-    QProcess wm_;
-    QString display_;
-};
-
 class ProgramEnd : public ::testing::Test {
   protected:
     void SetUp() override {
+        ASSERT_TRUE(desktop.started());
         // The program directory as the build makes it, copied so that the test never
         // touches the build's own settings file.
         ASSERT_EQ(QProcess::execute(
@@ -140,18 +46,22 @@ class ProgramEnd : public ::testing::Test {
     }
     // Whether the program ended, normally, within a few seconds.
     bool ended() {
-        return program.waitForFinished(8000) && program.exitStatus() == QProcess::NormalExit &&
-               program.exitCode() == 0;
+        const bool finished = program.waitForFinished(8000);
+        if (!finished || program.exitStatus() != QProcess::NormalExit || program.exitCode() != 0)
+            ADD_FAILURE() << "running " << !finished << ", exit code " << program.exitCode() << ": "
+                          << program.readAllStandardError().toStdString();
+        return finished && program.exitStatus() == QProcess::NormalExit && program.exitCode() == 0;
     }
+    // Answers the question box with a key; it closes before the next one is looked for.
     void answerQuestion(const QString& key) {
-        ASSERT_FALSE(desktop.activate(QStringLiteral("確認")).isEmpty());
+        const QByteArray box = desktop.activate(QStringLiteral("確認"));
+        ASSERT_FALSE(box.isEmpty());
         desktop.keys({key});
+        ASSERT_TRUE(desktop.waitUntilGone(box)) << "the question stayed";
     }
-    IniDocument settings() const {
-        return IniDocument(dir.filePath(QStringLiteral("mirvane.ini")));
-    }
+    IniDocument settings() const { return settingsIn(dir.path()); }
 
-    Desktop desktop;
+    XDesktop desktop;
     QTemporaryDir dir;
     QProcess program;
 };
@@ -178,7 +88,7 @@ TEST_F(ProgramEnd, TitleBarAndExitAskAndAMailKeptIsOfferedAtTheNextStart) {
 
     // File > Exit, "はい": the mail is kept as the draft and the program ends.
     desktop.activate(QStringLiteral("^Mirvane$"));
-    desktop.keys({QStringLiteral("alt+f"), QStringLiteral("q")});
+    ASSERT_TRUE(desktop.chooseFromMenu(QStringLiteral("alt+f"), QStringLiteral("q")));
     answerQuestion(QStringLiteral("alt+y"));
     ASSERT_TRUE(ended());
     EXPECT_EQ(settings().readString("Preservation", "Body"), "kept at exit");
@@ -186,10 +96,8 @@ TEST_F(ProgramEnd, TitleBarAndExitAskAndAMailKeptIsOfferedAtTheNextStart) {
     // Next start: File > Open draft takes it back (and out of the file); the mail in
     // the window makes the close ask again, and "いいえ" ends without keeping it.
     start();
-    desktop.keys({QStringLiteral("alt+f"), QStringLiteral("o")});
-    for (int i = 0; i < 50 && settings().sectionExists("Preservation"); ++i)
-        QThread::msleep(100);
-    EXPECT_FALSE(settings().sectionExists("Preservation"));
+    ASSERT_TRUE(desktop.chooseFromMenu(QStringLiteral("alt+f"), QStringLiteral("o")));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !settings().sectionExists("Preservation"); }, 5000));
     desktop.activate(QStringLiteral("^Mirvane$"));
     desktop.keys({QStringLiteral("alt+F4")});
     answerQuestion(QStringLiteral("alt+n"));
@@ -203,7 +111,7 @@ namespace {
 // of its address, so that the program can be started into the session by the test.
 class SessionManager {
   public:
-    explicit SessionManager(const Desktop& desktop) : desktop_(desktop) {
+    explicit SessionManager(const XDesktop& desktop) : desktop_(desktop) {
         QFile startup(home_.filePath(QStringLiteral(".xsmstartup")));
         EXPECT_TRUE(startup.open(QIODevice::WriteOnly));
         startup.write("sh -c 'echo \"$SESSION_MANAGER\" > \"$HOME/address\"'\n");
@@ -213,9 +121,8 @@ class SessionManager {
         xsm_.setProcessEnvironment(env);
         xsm_.start(QStringLiteral("xsm"), {});
         EXPECT_TRUE(xsm_.waitForStarted());
-        for (int i = 0; i < 100 && address().isEmpty(); ++i)
-            QThread::msleep(100);
-        EXPECT_FALSE(address().isEmpty()) << "xsm gave no address";
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !address().isEmpty(); }, 10000))
+            << "xsm gave no address";
     }
     ~SessionManager() {
         if (xsm_.state() != QProcess::NotRunning) {
@@ -243,17 +150,19 @@ class SessionManager {
         const QRect button = buttons().value(3);
         // A menu button: held, its menu drops below it, released on the first entry.
         move(button.center());
-        desktop_.xdo({QStringLiteral("mousedown"), QStringLiteral("1")});
-        QThread::msleep(500);
+        ASSERT_TRUE(desktop_.showsNewWindow([&] {
+            desktop_.xdo({QStringLiteral("mousedown"), QStringLiteral("1")});
+        })) << "the Shutdown menu did not open";
         move({button.center().x(), button.bottom() + 16});
-        QThread::msleep(300);
         desktop_.xdo({QStringLiteral("mouseup"), QStringLiteral("1")});
         confirmDialog(QStringLiteral("^Shutdown$"));
     }
     // After a refused log-off xsm names the program that did not save; OK goes on.
     void acknowledgeFailure() {
-        ASSERT_FALSE(desktop_.activate(QStringLiteral("^Save Failure$")).isEmpty());
+        const QByteArray box = desktop_.activate(QStringLiteral("^Save Failure$"));
+        ASSERT_FALSE(box.isEmpty());
         desktop_.keys({QStringLiteral("Return")});
+        ASSERT_TRUE(desktop_.waitUntilGone(box));
     }
 
   private:
@@ -294,8 +203,8 @@ class SessionManager {
         return rects;
     }
     void move(QPoint at) const {
-        desktop_.xdo(
-            {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y())});
+        desktop_.xdo({QStringLiteral("mousemove"), QStringLiteral("--sync"),
+                      QString::number(at.x()), QString::number(at.y())});
     }
     void click(QPoint at) const {
         move(at);
@@ -316,7 +225,7 @@ class SessionManager {
         at(56, 137);
     }
 
-    const Desktop& desktop_;
+    const XDesktop& desktop_;
     QTemporaryDir home_;
     QProcess xsm_;
 };

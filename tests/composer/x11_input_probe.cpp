@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <cstdio>
+#include <functional>
 
 #include "app/application.h"
 #include "app/settings_file.h"
@@ -28,8 +29,19 @@ void xdotool(const QStringList& chain) {
     QProcess p;
     p.start(QStringLiteral("xdotool"), chain);
     p.waitForStarted(5000);
-    for (int i = 0; i < 200 && p.state() != QProcess::NotRunning; ++i)
-        QTest::qWait(25);
+    if (!QTest::qWaitFor([&] { return p.state() == QProcess::NotRunning; }, 10000))
+        p.kill();
+}
+
+// Waits until `changed` holds, for input whose effect shows.
+void until(const std::function<bool()>& changed) {
+    if (!QTest::qWaitFor(changed, 5000))
+        report("timed out", QString());
+}
+
+// For input that must change nothing: no event tells that it has been handled, so
+// this waits a short while, handling events, before the caller looks.
+void settle() {
     QTest::qWait(300);
 }
 
@@ -77,9 +89,12 @@ int main(int argc, char** argv) {
     TForm1* form1 = program.forms().form1;
     if (!QTest::qWaitForWindowExposed(form1, 10000))
         return 2;
-    QTest::qWait(500);
-    xdotool({QStringLiteral("search"), QStringLiteral("--name"), QStringLiteral("^Mirvane$"),
-             QStringLiteral("windowactivate")});
+    // Once the window manager has framed it, the window takes the focus.
+    xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
+             QStringLiteral("--name"), QStringLiteral("^Mirvane$"),
+             QStringLiteral("windowactivate"), QStringLiteral("--sync")});
+    if (!QTest::qWaitFor([&] { return form1->isActiveWindow(); }, 10000))
+        return 3;
     toolkit::ByteLimitedMemo* body = form1->Memo1;
     // The main window inside the window manager's frame, for a look.
     const QString shots = qEnvironmentVariable("MIRVANE_SCREENSHOTS");
@@ -91,14 +106,18 @@ int main(int argc, char** argv) {
     body->setFocus();
     select(body, 4, 8);
     drag(bodyPoint(body, 4, 8), bodyPoint(body, 13, 13) + QPoint(6, 0));
+    until([&] { return body->text() != QStringLiteral("one two three"); });
     report("moved", body->text());
+    const QString moved = body->text();
     xdotool({QStringLiteral("key"), QStringLiteral("ctrl+z")});
+    until([&] { return body->text() != moved; });
     report("undone", body->text());
 
     // Forty characters of the body dragged onto the 30-byte Subject.
     body->setText(QString(40, QLatin1Char('m')));
     select(body, 0, 40);
     drag(bodyPoint(body, 0, 40), form1->Edit3->mapToGlobal(form1->Edit3->rect().center()));
+    settle();
     report("subject", form1->Edit3->text());
     report("body after drag", body->text());
 
@@ -106,9 +125,11 @@ int main(int argc, char** argv) {
     body->setText(QString());
     QGuiApplication::clipboard()->setText(QStringLiteral("selected elsewhere"),
                                           QClipboard::Selection);
-    QTest::qWait(200);
+    if (!QTest::qWaitFor([] { return QGuiApplication::clipboard()->ownsSelection(); }))
+        report("selection", QStringLiteral("not owned"));
     xdotool(at(body->viewport()->mapToGlobal(body->viewport()->rect().center())) +
             QStringList{QStringLiteral("click"), QStringLiteral("2")});
+    settle();
     report("after middle click", body->text());
     report("done", QStringLiteral("yes"));
     std::_Exit(0);

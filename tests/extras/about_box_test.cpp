@@ -38,14 +38,10 @@ class VersionDialog : public ::testing::Test {
     }
     void TearDown() override { program.reset(); }
 
-    void choose(QMenu* menu, Qt::Key accessKey) {
-        menu->popup(form1->mapToGlobal(QPoint(0, 0)));
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
-        QTest::keyClick(menu, accessKey);
+    void chooseVersion() {
+        chooseFromMenu(form1, form1->Help1, Qt::Key_V);
         QApplication::processEvents();
     }
-    void chooseVersion() { choose(form1->Help1, Qt::Key_V); }
-    IniDocument settings() const { return IniDocument(dir.settingsPath()); }
 
     TempProgramDir dir;
     std::unique_ptr<Application> program;
@@ -74,8 +70,8 @@ TEST_F(VersionDialog, FirstShowingIsCentredThenTheStoredPlaceIsUsed) {
     // Closing stores the place at once.
     QTest::mouseClick(about->OKButton, Qt::LeftButton);
     EXPECT_FALSE(about->isVisible());
-    EXPECT_EQ(settings().readInteger("Window", "Top3", -1), centred.y());
-    EXPECT_EQ(settings().readInteger("Window", "Left3", -1), centred.x());
+    EXPECT_EQ(dir.settings().readInteger("Window", "Top3", -1), centred.y());
+    EXPECT_EQ(dir.settings().readInteger("Window", "Left3", -1), centred.x());
 
     // The second showing of the run takes the stored place, not the centre.
     dir.write(QStringLiteral("mirvane.ini"), "[Window]\r\nTop3=40\r\nLeft3=30\r\n");
@@ -83,8 +79,8 @@ TEST_F(VersionDialog, FirstShowingIsCentredThenTheStoredPlaceIsUsed) {
     EXPECT_EQ(about->pos(), QPoint(30, 40));
     about->move(50, 60);
     about->close();
-    EXPECT_EQ(settings().readInteger("Window", "Top3", -1), 60);
-    EXPECT_EQ(settings().readInteger("Window", "Left3", -1), 50);
+    EXPECT_EQ(dir.settings().readInteger("Window", "Top3", -1), 60);
+    EXPECT_EQ(dir.settings().readInteger("Window", "Left3", -1), 50);
 }
 
 // Also run under a real window manager (desktop_placement_openbox), which frames the
@@ -100,12 +96,11 @@ TEST_F(VersionDialog, TheFramedDialogEndsUpCentred) {
         << "frame " << about->frameGeometry().x() << "," << about->frameGeometry().y() << " "
         << about->frameGeometry().width() << "x" << about->frameGeometry().height();
     // Settled: the window manager moves it no more.
-    QTest::qWait(300);
-    EXPECT_LE(offCentre(), 1);
+    EXPECT_TRUE(holdsFor([&] { return offCentre() <= 1; }, 300));
     const QPoint centred = about->pos();
     about->close();
-    EXPECT_EQ(settings().readInteger("Window", "Top3", -1), centred.y());
-    EXPECT_EQ(settings().readInteger("Window", "Left3", -1), centred.x());
+    EXPECT_EQ(dir.settings().readInteger("Window", "Top3", -1), centred.y());
+    EXPECT_EQ(dir.settings().readInteger("Window", "Left3", -1), centred.x());
 
     // The next showing puts the frame at the stored place and leaves it there.
     dir.write(QStringLiteral("mirvane.ini"), "[Window]\r\nTop3=40\r\nLeft3=30\r\n");
@@ -114,7 +109,7 @@ TEST_F(VersionDialog, TheFramedDialogEndsUpCentred) {
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return about->frameGeometry().topLeft() == QPoint(30, 40); }, 5000))
         << "frame at " << about->frameGeometry().x() << "," << about->frameGeometry().y();
-    QTest::qWait(300);
+    EXPECT_TRUE(holdsFor([&] { return about->frameGeometry().topLeft() == QPoint(30, 40); }, 300));
     EXPECT_EQ(about->frameGeometry().topLeft(), QPoint(30, 40));
     about->close();
 }
@@ -137,12 +132,12 @@ TEST_F(VersionDialog, EnterAndTheCloseBoxCloseItAndStoreThePlace) {
     about->move(11, 22);
     QTest::keyClick(about, Qt::Key_Return);
     EXPECT_FALSE(about->isVisible());
-    EXPECT_EQ(settings().readInteger("Window", "Left3", -1), 11);
+    EXPECT_EQ(dir.settings().readInteger("Window", "Left3", -1), 11);
 
     chooseVersion();
     about->move(33, 44);
     EXPECT_TRUE(about->close());
-    EXPECT_EQ(settings().readInteger("Window", "Top3", -1), 44);
+    EXPECT_EQ(dir.settings().readInteger("Window", "Top3", -1), 44);
 }
 
 TEST_F(VersionDialog, ShowsItsControlsOverThePicture) {

@@ -144,7 +144,7 @@ TEST_F(History, TooSmallSizesAreRefusedAsAWhole) {
     EXPECT_EQ(outer(), QSize(316, 62));
     expectLayout(308, 0);
     form7->close();
-    const IniDocument doc(dir.settingsPath());
+    const IniDocument doc = dir.settings();
     EXPECT_EQ(doc.readInteger("Window", "Width7", 0), 316);
     EXPECT_EQ(doc.readInteger("Window", "Height7", 0), 62);
 
@@ -171,7 +171,7 @@ TEST_F(History, LfOnlyFileIsShownInLinesAndSavedBackWithCrLf) {
     form7->Button4->click();
     EXPECT_FALSE(form7->isVisible());
     EXPECT_TRUE(boxes.shown().isEmpty());
-    EXPECT_TRUE(IniDocument(dir.settingsPath()).valueExists("Window", "Height7"));
+    EXPECT_TRUE(dir.settings().valueExists("Window", "Height7"));
 }
 
 TEST_F(History, CloseWithUnsavedEditsAsksAndOnlyYesCloses) {
@@ -189,12 +189,12 @@ TEST_F(History, CloseWithUnsavedEditsAsksAndOnlyYesCloses) {
               QStringLiteral(
                   "送信履歴の内容が変更されているようです。\r\n保存せずに閉じてよろしいですか？"));
     EXPECT_EQ(boxes.shown()[0].buttons, (QList<Button>{Button::Yes, Button::No, Button::Cancel}));
-    EXPECT_FALSE(IniDocument(dir.settingsPath()).valueExists("Window", "Top7"));
+    EXPECT_FALSE(dir.settings().valueExists("Window", "Top7"));
 
     boxes.answer(Answer::Yes);
     form7->Button4->click();
     EXPECT_FALSE(form7->isVisible());
-    EXPECT_TRUE(IniDocument(dir.settingsPath()).valueExists("Window", "Top7"));
+    EXPECT_TRUE(dir.settings().valueExists("Window", "Top7"));
     EXPECT_EQ(log(), twoEntries());
     showHistory();
     EXPECT_EQ(form7->text(), cp932::decode(twoEntries()));
@@ -443,7 +443,7 @@ TEST_F(History, EndingTheProgramRunsNoCloseCheckOfTheHistoryWindow) {
     QTimer::singleShot(10000, qApp, [] { QCoreApplication::exit(1); });
     EXPECT_EQ(QApplication::exec(), 0);
     EXPECT_TRUE(boxes.shown().isEmpty());
-    const IniDocument doc(dir.settingsPath());
+    const IniDocument doc = dir.settings();
     EXPECT_TRUE(doc.valueExists("Window", "Top1"));
     EXPECT_FALSE(doc.valueExists("Window", "Top7"));
 }

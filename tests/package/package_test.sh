@@ -55,7 +55,7 @@ done
 chmod 755 "$tmp"
 chmod -R a-w "$root"
 ls -A "$root/usr/lib/mirvane" >"$tmp/before"
-"$here/../extras/run_under_openbox.sh" /bin/sh "$here/package_walk.sh" "$root" "$tmp"
+"$here/../support/run_under_openbox.sh" /bin/sh "$here/package_walk.sh" "$root" "$tmp"
 ls -A "$root/usr/lib/mirvane" >"$tmp/after"
 diff "$tmp/before" "$tmp/after" || fail "files were left in the program directory"
 echo "package checked"

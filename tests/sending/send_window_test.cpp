@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QJsonArray>
 #include <QLabel>
+#include <QMenu>
+#include <QMimeData>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -10,6 +12,7 @@
 #include "app/application.h"
 #include "bsmtp/smtp_fixture.h"
 #include "composer/composer_window.h"
+#include "support/drop_support.h"
 #include "support/test_support.h"
 #include "toolkit/beep.h"
 #include "toolkit/byte_limited_edit.h"
@@ -51,6 +54,16 @@ class Sending : public ::testing::Test {
         form->Edit3->setText(subject);
         form->Memo1->setText(body);
     }
+    // The send button, clicked.
+    static void send(TForm1* form) { QTest::mouseClick(form->SpeedButton181, Qt::LeftButton); }
+    // Edit menu, "添付ファイル挿入(&F)..." and "添付ファイル削除(&D)".
+    static void attachFromDialog(TForm1* form) { chooseFromMenu(form, form->Edit1, Qt::Key_F); }
+    static void removeAttachment(TForm1* form) { chooseFromMenu(form, form->Edit1, Qt::Key_D); }
+    // Files from a file manager, dropped on the body.
+    static void drop(TForm1* form, const QStringList& paths) {
+        std::unique_ptr<QMimeData> data(fileManagerData(paths));
+        platformDrop(form->Memo1->viewport(), {5, 5}, data.get());
+    }
     static QByteArray receivedBody(const SmtpServer& server, int n) {
         const QJsonObject mail = server.inspect(n);
         return bsmtp_test::fromHex(mail["parts"].toArray().at(0).toObject()["text_hex"]);
@@ -80,7 +93,7 @@ TEST_F(Sending, ASentMailIsRecordedAndTheComposerReset) {
     dir.write(QStringLiteral("photo.jpg"), QByteArray(300, 'j'));
     toolkit::FileDialogScript dialog;
     dialog.answer(dir.file(QStringLiteral("photo.jpg")));
-    form->N5Click();
+    attachFromDialog(form);
     // To an i-mode handset the pictograph goes as the code the palette inserted.
     fill(form, QStringLiteral("taro@docomo.ne.jp"), QStringLiteral("こんにちは"),
          QStringLiteral("本文") + QChar(0xE63E) + QStringLiteral("\r\n二行目"));
@@ -94,7 +107,7 @@ TEST_F(Sending, ASentMailIsRecordedAndTheComposerReset) {
         QTest::keyClicks(form->Memo1, QStringLiteral("zz"));
         typedDuring = form->Memo1->text();
     });
-    form->SpeedButton181Click();
+    send(form);
 
     ASSERT_EQ(server.messageCount(), 1);
     EXPECT_EQ(receivedBody(server, 1),
@@ -121,17 +134,18 @@ TEST_F(Sending, AutomaticSignatureIsAddedAtEverySendAlsoAfterAFailure) {
                          "Signature(Automatic)=1\r\nSignature=--\tsig\r\n");
     fill(form, QStringLiteral("a@example.jp"), QString(), QString());
     boxes.answer(toolkit::Answer::Ok);
-    form->SpeedButton181Click();
+    send(form);
     ASSERT_EQ(boxes.shown().size(), 1);
     EXPECT_EQ(boxes.shown()[0].caption, QStringLiteral("エラー"));
-    EXPECT_FALSE(boxes.shown()[0].text.isEmpty());
+    EXPECT_EQ(boxes.shown()[0].text,
+              QStringLiteral("SMTPサーバーに接続を拒否されました: 127.0.0.1"));
     EXPECT_EQ(form->Memo1->text(), QStringLiteral("\r\n--\r\nsig"));
     EXPECT_EQ(form->StatusBar1->panelText(2), QStringLiteral("メール作成中"));
     EXPECT_TRUE(beeps.messageBeeps().isEmpty());
     EXPECT_FALSE(QFile::exists(dir.file(QStringLiteral("log.txt"))));
 
     boxes.answer(toolkit::Answer::Ok);
-    form->SpeedButton181Click();
+    send(form);
     EXPECT_EQ(form->Memo1->text(), QStringLiteral("\r\n--\r\nsig\r\n--\r\nsig"));
     EXPECT_EQ(form->Label3->text(), QString::number(form->Memo1->byteLength()));
 }
@@ -140,8 +154,8 @@ TEST_F(Sending, WithoutClearingTheSameMailGoesAgainAndNoHistoryWhenOff) {
     SmtpServer server({}, bsmtp_test::ServerCert::None);
     TForm1* form = start(server.url("smtp"), "AutomaticalClear=0\r\nMakeLogFile=0\r\nBeep=0\r\n");
     fill(form, QStringLiteral("a@example.jp"), QStringLiteral("s"), QStringLiteral("same"));
-    form->SpeedButton181Click();
-    form->SpeedButton181Click();
+    send(form);
+    send(form);
     ASSERT_EQ(server.messageCount(), 2);
     // A 7-bit text part ends with its last line's CR LF.
     EXPECT_EQ(receivedBody(server, 2), QByteArray("same\r\n"));
@@ -156,7 +170,7 @@ TEST_F(Sending, HistoryKeepsOldEntriesBelowWithCrLfLineEnds) {
     TForm1* form = start(server.url("smtp"));
     dir.write(QStringLiteral("log.txt"), "old1\nold2\rold3");
     fill(form, QStringLiteral("a@example.jp"), QString(), QStringLiteral("b\r\n"));
-    form->SpeedButton181Click();
+    send(form);
     EXPECT_EQ(historyAfterDate(),
               sjis(QStringLiteral("宛先：[a@example.jp]\r\n題名：\r\n本文：b\r\n"
                                   "\r\n\r\n\r\nold1\r\nold2\r\nold3\r\n")));
@@ -168,7 +182,7 @@ TEST_F(Sending, SettingsAndHistoryAnEditorSavedWithAUtf8SignatureAreReadWhole) {
     TForm1* form = start(server.url("smtp"), {}, signature);
     dir.write(QStringLiteral("log.txt"), signature + "old\r\n");
     fill(form, QStringLiteral("a@example.jp"), QString(), QStringLiteral("b"));
-    QTest::mouseClick(form->SpeedButton181, Qt::LeftButton);
+    send(form);
     // The server came from the first section, behind the signature.
     EXPECT_EQ(server.messageCount(), 1);
     EXPECT_EQ(historyAfterDate(),
@@ -181,7 +195,7 @@ TEST_F(Sending, AnUnwritableHistoryIsReportedAndTheMailStays) {
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("log.txt")));
     fill(form, QStringLiteral("a@example.jp"), QStringLiteral("s"), QStringLiteral("kept"));
     boxes.answer(toolkit::Answer::Ok);
-    form->SpeedButton181Click();
+    send(form);
     EXPECT_EQ(server.messageCount(), 1);
     ASSERT_EQ(boxes.shown().size(), 1);
     EXPECT_EQ(boxes.shown()[0].caption, QStringLiteral("Mirvane"));
@@ -197,11 +211,11 @@ TEST_F(Sending, AttachmentCommandsAndTheirPanelTexts) {
     toolkit::FileDialogScript dialog;
     dialog.answer(dir.file(QStringLiteral("empty.bin")));
     dialog.answer(std::nullopt);
-    form->N5Click();
+    attachFromDialog(form);
     EXPECT_EQ(form->StatusBar1->panelText(1), QStringLiteral("添付：empty.bin (ﾊﾞｲﾄ)"));
     EXPECT_TRUE(form->D1->isEnabled());
     // Cancelling keeps what is attached; the dialog opened on it with the two filters.
-    form->N5Click();
+    attachFromDialog(form);
     ASSERT_EQ(dialog.shown().size(), 2);
     EXPECT_EQ(dialog.shown()[1].preset, dir.file(QStringLiteral("empty.bin")));
     ASSERT_EQ(dialog.shown()[1].filters.size(), 2);
@@ -211,21 +225,26 @@ TEST_F(Sending, AttachmentCommandsAndTheirPanelTexts) {
     EXPECT_EQ(form->attachmentPath(), dir.file(QStringLiteral("empty.bin")));
 
     // A drop takes its first file only, in the plain-digit form; a folder counts 0.
-    form->dropFiles({dir.path(), dir.file(QStringLiteral("empty.bin"))});
+    drop(form, {dir.path(), dir.file(QStringLiteral("empty.bin"))});
     EXPECT_EQ(form->attachmentPath(), dir.path());
     EXPECT_EQ(form->StatusBar1->panelText(1),
               QStringLiteral("添付：") + QDir(dir.path()).dirName() + QStringLiteral(" (0ﾊﾞｲﾄ)"));
-    form->StatusBar1MouseMove();
+    // The pointer over the status bar shows the attachment panel's text as its tip.
+    QTest::mouseMove(form->StatusBar1);
     EXPECT_EQ(form->StatusBar1->toolTip(), form->StatusBar1->panelText(1));
 
-    form->D1Click();
+    removeAttachment(form);
     EXPECT_TRUE(form->attachmentPath().isEmpty());
     EXPECT_EQ(form->StatusBar1->panelText(1), QStringLiteral("添付：なし"));
     EXPECT_FALSE(form->D1->isEnabled());
 
     // A name the mail cannot carry is refused with a message.
     boxes.answer(toolkit::Answer::Ok);
-    form->dropFiles({QStringLiteral("/tmp/café.jpg")});
-    EXPECT_EQ(boxes.shown().size(), 1);
+    drop(form, {QStringLiteral("/tmp/café.jpg")});
+    ASSERT_EQ(boxes.shown().size(), 1);
+    EXPECT_EQ(boxes.shown()[0].caption, QStringLiteral("エラー"));
+    EXPECT_EQ(boxes.shown()[0].text,
+              QStringLiteral("このファイル名には送信できない文字が含まれています。\r\n"
+                             "ファイル名を変えてから添付して下さい。"));
     EXPECT_TRUE(form->attachmentPath().isEmpty());
 }

@@ -16,10 +16,6 @@
 #include "toolkit/byte_limited_edit.h"
 #include "toolkit/cp932.h"
 
-using settings_test::settingsBytes;
-using settings_test::showActive;
-using settings_test::storedSettings;
-
 namespace {
 
 // Values no code page 932 round trip gives back: a UTF-8 signature ("署名", a line
@@ -77,7 +73,7 @@ TEST(KeptBytes, ClosingTheUntouchedDialogWritesInvalidValuesBackByteForByte) {
     QTest::mouseClick(form2->Button1, Qt::LeftButton);
     ASSERT_FALSE(form2->isVisible());
 
-    const IniDocument doc = storedSettings(dir);
+    const IniDocument doc = dir.settings();
     EXPECT_EQ(doc.readString("Setting", "SMTP"), QByteArray("smtp.example.jp"));
     EXPECT_EQ(doc.readString("Setting", "From"), kFrom);
     EXPECT_EQ(doc.readString("Setting", "Signature"), kSignature);
@@ -88,7 +84,7 @@ TEST(KeptBytes, ClosingTheUntouchedDialogWritesInvalidValuesBackByteForByte) {
     QTest::keyClick(form2->LabeledEdit1, Qt::Key_Return);
     ASSERT_FALSE(form2->isVisible());
     EXPECT_TRUE(
-        settingsBytes(dir).contains("\r\nFrom=" + kFrom + "\r\nSignature=" + kSignature + "\r\n"));
+        dir.settingsBytes().contains("\r\nFrom=" + kFrom + "\r\nSignature=" + kSignature + "\r\n"));
 }
 
 TEST(KeptBytes, EditedFieldsAreWrittenAsTheyNowReadAndOtherRowsKeepTheirBytes) {
@@ -120,7 +116,7 @@ TEST(KeptBytes, EditedFieldsAreWrittenAsTheyNowReadAndOtherRowsKeepTheirBytes) {
     QTest::keyClick(form2->LabeledEdit2, Qt::Key_Return);
     ASSERT_FALSE(form2->isVisible());
 
-    const IniDocument doc = storedSettings(dir);
+    const IniDocument doc = dir.settings();
     EXPECT_EQ(doc.readString("Setting", "From"), QByteArray("you@example.jp"));
     EXPECT_EQ(doc.readString("Setting", "Signature"), QByteArray("Taro"));
     EXPECT_EQ(storedPhrases(doc),

@@ -27,9 +27,6 @@
 #include "toolkit/message_box.h"
 
 using settings_test::lf;
-using settings_test::settingsBytes;
-using settings_test::showActive;
-using settings_test::storedSettings;
 using toolkit::Answer;
 using toolkit::MessageBoxScript;
 
@@ -98,7 +95,7 @@ TEST(SettingsDialog, FirstStartShowsBuiltInSettingsAndClosingCreatesTheFile) {
     QTest::mouseClick(form2->Button1, Qt::LeftButton);
     EXPECT_FALSE(form2->isVisible());
     EXPECT_EQ(program.forms().form1->bodyLimit(), 500);
-    EXPECT_EQ(settingsBytes(dir),
+    EXPECT_EQ(dir.settingsBytes(),
               QByteArray("[Window]\r\nTop2=103\r\nLeft2=574\r\n\r\n"
                          "[Setting]\r\nSMTP=\r\nFrom=\r\nSignature=\r\nSignature(Automatic)=0\r\n"
                          "MakeLogFile=1\r\nAutomaticalClear=1\r\nBeep=1\r\nj-sky=5\r\n"
@@ -221,8 +218,10 @@ TEST(SettingsDialog, NoTextIsCutOffOnAnyTab) {
     ASSERT_TRUE(showActive(form2));
     for (int tab = 0; tab < form2->PageControl1->count(); ++tab) {
         form2->PageControl1->setCurrentIndex(tab);
-        QTest::qWait(20);
         QWidget* page = form2->PageControl1->currentWidget();
+        ASSERT_TRUE(QTest::qWaitFor([page] { return page->isVisible(); }));
+        // Laid out as shown.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
         for (QWidget* w : page->findChildren<QWidget*>()) {
             const bool captioned = qobject_cast<QLabel*>(w) || qobject_cast<QCheckBox*>(w) ||
                                    qobject_cast<QRadioButton*>(w);
@@ -281,7 +280,7 @@ TEST(SettingsDialog, StoredSettingsAreReadOnceAtCreation) {
     EXPECT_EQ(form2->LabeledEdit1->text(), QStringLiteral("mail.example.jp"));
     form2->close();
 
-    const IniDocument doc = storedSettings(dir);
+    const IniDocument doc = dir.settings();
     EXPECT_EQ(doc.readString("Setting", "SMTP"), QByteArray("mail.example.jp"));
     EXPECT_EQ(doc.readString("Setting", "Signature"), QByteArray("Taro\tline two"));
     EXPECT_EQ(doc.readString("Setting", "Beep"), QByteArray("1"));
@@ -304,7 +303,7 @@ TEST(SettingsDialog, OutOfRangeByteLimitAndRegionValues) {
         form1->setBodyLimit(500);
         form2->close();
         EXPECT_EQ(form1->bodyLimit(), 0);
-        const IniDocument doc = storedSettings(dir);
+        const IniDocument doc = dir.settings();
         EXPECT_EQ(doc.readString("Setting", "BiteLimit"), QByteArray("1"));
         EXPECT_EQ(doc.readString("Setting", "j-sky"), QByteArray("-1"));
     }
@@ -324,7 +323,7 @@ TEST(SettingsDialog, OutOfRangeByteLimitAndRegionValues) {
             form2->close();
             EXPECT_EQ(form1->bodyLimit(), limit);
         }
-        const IniDocument doc = storedSettings(dir);
+        const IniDocument doc = dir.settings();
         EXPECT_EQ(doc.readString("Setting", "BiteLimit"), QByteArray("-1"));
         EXPECT_EQ(doc.readString("Setting", "j-sky"), QByteArray("-1"));
     }
@@ -356,10 +355,10 @@ TEST(SettingsDialog, EditedFieldsAreLiveBeforeTheFileIsWritten) {
     EXPECT_EQ(live.signature(), QByteArray("Taro\r\nTokyo"));
     EXPECT_FALSE(live.beep());
     EXPECT_EQ(live.regionLetter(), QByteArray("d"));
-    EXPECT_EQ(storedSettings(dir).readString("Setting", "SMTP"), QByteArray("old.example.jp"));
+    EXPECT_EQ(dir.settings().readString("Setting", "SMTP"), QByteArray("old.example.jp"));
 
     form2->close();
-    const IniDocument doc = storedSettings(dir);
+    const IniDocument doc = dir.settings();
     EXPECT_EQ(doc.readString("Setting", "SMTP"), QByteArray("new.example.jp"));
     EXPECT_EQ(doc.readString("Setting", "Signature"), QByteArray("Taro\tTokyo"));
     EXPECT_EQ(doc.readString("Setting", "Beep"), QByteArray("0"));
@@ -382,7 +381,7 @@ TEST(SettingsDialog, EnterInASingleLineFieldClosesAndSavesEscapeDoesNothing) {
         EXPECT_TRUE(form2->isVisible());
         pressKey(field, Qt::Key_Return);
         EXPECT_FALSE(form2->isVisible()) << round;
-        EXPECT_EQ(storedSettings(dir).readString("Setting", "SMTP"),
+        EXPECT_EQ(dir.settings().readString("Setting", "SMTP"),
                   QStringLiteral("round%1").arg(round).toLatin1());
         ++round;
     }
@@ -402,7 +401,7 @@ TEST(SettingsDialog, EnterInASingleLineFieldClosesAndSavesEscapeDoesNothing) {
     ASSERT_TRUE(showActive(form2));
     form2->LabeledEdit1->setText(QStringLiteral("closebox"));
     form2->close();
-    EXPECT_EQ(storedSettings(dir).readString("Setting", "SMTP"), QByteArray("closebox"));
+    EXPECT_EQ(dir.settings().readString("Setting", "SMTP"), QByteArray("closebox"));
 }
 
 TEST(SettingsDialog, TabListSelectionAndValuesPersistBetweenShows) {
@@ -479,12 +478,12 @@ TEST(SettingsDialog, DeletingEveryPhraseLeavesNoSubjectSection) {
         }
         EXPECT_TRUE(liveSettings(program.forms()).subjectPhrases().isEmpty());
         form2->close();
-        EXPECT_EQ(storedSettings(dir).sectionNames(), (QList<QByteArray>{"Window", "Setting"}));
+        EXPECT_EQ(dir.settings().sectionNames(), (QList<QByteArray>{"Window", "Setting"}));
         // A later close keeps it that way, also after another window wrote the file.
         settings_file::modify([](IniDocument& doc) { doc.writeInteger("Window", "Top4", 1); });
         ASSERT_TRUE(showActive(form2));
         form2->close();
-        EXPECT_FALSE(storedSettings(dir).sectionExists("Subject"));
+        EXPECT_FALSE(dir.settings().sectionExists("Subject"));
     }
     Application program;
     EXPECT_EQ(listRows(program.forms().form2), kBuiltInPhrases);
@@ -527,7 +526,7 @@ TEST(SettingsDialog, TheByteLimitChoiceChecksTheBody) {
     clickChoice(form2, 1);
     form2->close();
     EXPECT_EQ(form1->bodyLimit(), 0);
-    EXPECT_EQ(storedSettings(dir).readString("Setting", "BiteLimit"), QByteArray("1"));
+    EXPECT_EQ(dir.settings().readString("Setting", "BiteLimit"), QByteArray("1"));
 }
 
 TEST(SettingsDialog, ABodyThatGrowsAfterTheChoiceStillGetsTheLimit) {
@@ -547,7 +546,7 @@ TEST(SettingsDialog, ABodyThatGrowsAfterTheChoiceStillGetsTheLimit) {
     form2->close();
     EXPECT_EQ(form1->bodyLimit(), 500);
     EXPECT_EQ(form1->Memo1->text(), grown);
-    EXPECT_EQ(storedSettings(dir).readString("Setting", "BiteLimit"), QByteArray("0"));
+    EXPECT_EQ(dir.settings().readString("Setting", "BiteLimit"), QByteArray("0"));
 }
 
 TEST(SettingsDialog, DeletingTheSendHistory) {
@@ -658,7 +657,7 @@ TEST(SettingsDialog, ClearEmptiesTheSignature) {
     EXPECT_TRUE(form2->Memo1->text().isEmpty());
     EXPECT_TRUE(liveSettings(program.forms()).signature().isEmpty());
     form2->close();
-    EXPECT_EQ(storedSettings(dir).readString("Setting", "Signature", "unset"), QByteArray());
+    EXPECT_EQ(dir.settings().readString("Setting", "Signature", "unset"), QByteArray());
 }
 
 TEST(SettingsDialog, ASettingsFileThatCannotBeWrittenIsReportedAndTheDialogStillCloses) {

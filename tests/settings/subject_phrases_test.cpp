@@ -22,7 +22,6 @@
 #include "toolkit/beep.h"
 #include "toolkit/byte_limited_edit.h"
 
-using settings_test::showActive;
 using subject_phrases::PhraseMenu;
 
 namespace {

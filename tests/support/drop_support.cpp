@@ -1,5 +1,6 @@
 #include "drop_support.h"
 
+#include <private/qguiapplication_p.h>
 #include <qpa/qplatformdrag.h>
 #include <qpa/qwindowsysteminterface.h>
 #include <QMimeData>
@@ -22,6 +23,8 @@ Qt::DropAction platformDrop(QWidget* target, QPoint local, const QMimeData* data
     }
     const QPlatformDropQtResponse drop =
         QWindowSystemInterface::handleDrop(window, data, at, offered, Qt::LeftButton, modifiers);
+    // The button was let go to drop: the pointer's next move comes without it.
+    QGuiApplicationPrivate::mouse_buttons = Qt::NoButton;
     return drop.isAccepted() ? drop.acceptedAction() : Qt::IgnoreAction;
 }
 

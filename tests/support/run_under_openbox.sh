@@ -28,7 +28,7 @@ wpid=$!
 i=0
 until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; do
     i=$((i + 1))
-    [ $i -lt 100 ] || { echo "openbox did not start" >&2; exit 1; }
+    [ $i -lt 200 ] || { echo "openbox did not start" >&2; exit 1; }
     sleep 0.1
 done
 QT_QPA_PLATFORM=xcb "$@"
