@@ -10,9 +10,9 @@
 #include <QTextBlock>
 #include <cstdio>
 
-#include "app/application.h"
 #include "app/settings_file.h"
 #include "composer/composer_window.h"
+#include "program/application.h"
 #include "toolkit/byte_limited_edit.h"
 
 namespace {

@@ -7,9 +7,9 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "app/application.h"
 #include "bsmtp/smtp_fixture.h"
 #include "composer/composer_window.h"
+#include "program/application.h"
 #include "support/test_support.h"
 #include "toolkit/beep.h"
 #include "toolkit/byte_limited_edit.h"

@@ -1,4 +1,4 @@
-#include "app/application.h"
+#include "program/application.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
