@@ -37,6 +37,10 @@ Application::Application() : qtTexts_(std::make_unique<QTranslator>()) {
     forms_.form5 = new TForm5(forms_);
     forms_.form6 = new TForm6(forms_);
     forms_.form7 = new TForm7(forms_);
+    // The entry dialogs register into the address book and return to it.
+    QObject::connect(forms_.form5, &TForm5::entryAdded, forms_.form4, &TForm4::addEntry);
+    QObject::connect(forms_.form5, &TForm5::closed, forms_.form4, &TForm4::showWindow);
+    QObject::connect(forms_.form6, &TForm6::entryEdited, forms_.form4, &TForm4::replaceEntry);
     // exit(), not quit(): quit() would close the other windows first and so run their
     // close checks, which the end of the program must not do.
     QObject::connect(
