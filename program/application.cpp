@@ -32,6 +32,7 @@ Application::Application() : qtTexts_(std::make_unique<QTranslator>()) {
     pictograph_font::load();
     forms_.form1 = new TForm1(forms_);
     forms_.form2 = new TForm2(forms_);
+    forms_.settings = forms_.form2;
     forms_.aboutBox = new TAboutBox(forms_);
     forms_.form4 = new TForm4(forms_);
     forms_.form5 = new TForm5(forms_);

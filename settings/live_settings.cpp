@@ -1,7 +1,6 @@
 #include "settings/live_settings.h"
 
 #include "app/forms.h"
-#include "settings/settings_dialog.h"
 
 namespace live_settings {
 
@@ -47,8 +46,8 @@ class BuiltInSettings final : public LiveSettings {
 }  // namespace
 
 const LiveSettings& liveSettings(const Forms& forms) {
-    if (forms.form2) {
-        return *forms.form2;
+    if (forms.settings) {
+        return *forms.settings;
     }
     static const BuiltInSettings builtIn;
     return builtIn;
