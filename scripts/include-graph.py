@@ -138,10 +138,16 @@ def main():
         problems += 1
         members = set(component)
         print(f"\nCIRCLE of {len(component)} units: {', '.join(component)}")
-        for a in component:
-            for b in sorted(graph[a] & members):
-                pair = " <-> two-way" if a in graph[b] else ""
-                print(f"  {a} -> {b}{pair}")
+        # The two-way pairs first: each is a circle of its own.
+        inside = [(a, b) for a in component for b in sorted(graph[a] & members)]
+        for a, b in inside:
+            if a < b and a in graph[b]:
+                print(f"  {a} <-> {b}")
+                for line in files_between[(a, b)] + files_between[(b, a)]:
+                    print(f"      {line}")
+        for a, b in inside:
+            if a not in graph[b]:
+                print(f"  {a} -> {b}")
                 for line in files_between[(a, b)]:
                     print(f"      {line}")
 
