@@ -5,7 +5,8 @@ A header and its source count as one unit (composer/draft.h and composer/draft.c
 composer/draft). Prints the edges between folders, then fails (exit status 1) on:
   - a circle of units (each one is listed with the includes that close it),
   - app/ including a folder of windows,
-  - sending/ including composer/ or settings/.
+  - sending/ including composer/ or settings/,
+  - anything including program/, the assembly at the top.
 Only includes written "folder/file" from the top of the source tree count; generated
 files and Qt's headers are not part of the graph. Tests and benchmarks sit above it all.
 """
@@ -20,11 +21,10 @@ FOLDERS = ["program", "app", "composer", "sending", "settings", "addressbook", "
 # Folders that hold windows, and the whole program's assembly above them.
 WINDOW_FOLDERS = {"program", "composer", "sending", "settings", "addressbook", "history",
                   "extras"}
-# What each folder must never include.
-FORBIDDEN = {
-    "app": WINDOW_FOLDERS,
-    "sending": {"composer", "settings"},
-}
+# What each folder must never include; nothing includes the program's assembly.
+FORBIDDEN = {folder: {"program"} for folder in FOLDERS if folder != "program"}
+FORBIDDEN["app"] = WINDOW_FOLDERS
+FORBIDDEN["sending"] = {"composer", "settings", "program"}
 SUFFIXES = {".h", ".cpp", ".inc"}
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
 
