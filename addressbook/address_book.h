@@ -18,6 +18,14 @@ struct TAddressEntry {
 // The whole book, in list order; entry numbers exist only in the file.
 using TAddressBook = QList<TAddressEntry>;
 
+// The entry an edit dialog was filled from: the row's identity in the book window, the
+// load of the book it belongs to and its texts at that time.
+struct TAddressEntryRef {
+    quint64 id = 0;
+    quint64 generation = 0;
+    TAddressEntry original;
+};
+
 // Every byte combined with the key byte 0x0B; its own inverse.
 QByteArray ScrambleValue(QByteArrayView value);
 

@@ -47,13 +47,8 @@ class TForm4 : public SecondaryWindow {
     explicit TForm4(Forms& forms);
     ~TForm4() override;
 
-    // The entry an edit dialog was filled from: the row's identity, the load it
-    // belongs to and its texts at that time.
-    struct EntryRef {
-        quint64 id = 0;
-        quint64 generation = 0;
-        TAddressEntry original;
-    };
+    // The entry an edit dialog was filled from.
+    using EntryRef = TAddressEntryRef;
 
     // Registrations of the entry dialogs. While the window is hidden, or the book
     // could not be read, they are held and added after the next successful load.

@@ -231,7 +231,7 @@ void TForm5::Button1Click() {
     if (refuseEmpty()) {
         return;
     }
-    forms_.form4->addEntry(fieldsEntry());
+    emit entryAdded(fieldsEntry());
     clearFields();
     close();
 }
@@ -243,11 +243,7 @@ void TForm5::Button2Click() {
 void TForm5::closeEvent(QCloseEvent* event) {
     AddressEntryDialog::closeEvent(event);
     hide();
-    FormCloseShowBook();
-}
-
-void TForm5::FormCloseShowBook() {
-    forms_.form4->showWindow();
+    emit closed();
 }
 
 TForm6::TForm6(Forms& forms) : AddressEntryDialog(forms, 6) {
@@ -257,7 +253,7 @@ TForm6::TForm6(Forms& forms) : AddressEntryDialog(forms, 6) {
     createButtons(40, 136);
 }
 
-void TForm6::fill(const TForm4::EntryRef& ref, const TAddressEntry& entry) {
+void TForm6::fill(const TAddressEntryRef& ref, const TAddressEntry& entry) {
     ref_ = ref;
     LabeledEdit1->setText(cp932::decode(entry.name));
     LabeledEdit2->setText(cp932::decode(entry.reading));
@@ -276,7 +272,7 @@ void TForm6::Button1Click() {
         toolkit::errorBox(this, QStringLiteral("\r\nアドレスが変更されていません。"));
         return;
     }
-    forms_.form4->replaceEntry(ref_, fieldsEntry());
+    emit entryEdited(ref_, fieldsEntry());
     clearFields();
     close();
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "addressbook/address_book.h"
-#include "addressbook/address_book_window.h"
 #include "app/secondary_window.h"
 
 class QAction;
@@ -91,10 +90,14 @@ class TForm5 : public AddressEntryDialog {
     void Button1Click() override;
     void Button2Click();
 
+  signals:
+    // The fields of a registration, before the dialog clears them.
+    void entryAdded(const TAddressEntry& entry);
+    // The dialog has hidden, however it was closed: the address book shows again.
+    void closed();
+
   protected:
     void closeEvent(QCloseEvent* event) override;
-    // After the dialog has hidden, however it was closed: shows the address book.
-    void FormCloseShowBook();
 };
 
 // The edit-address dialog "アドレス編集": replaces the entry it was filled from.
@@ -105,13 +108,17 @@ class TForm6 : public AddressEntryDialog {
 
     // Fills the fields from `entry` (clearing the change marks); the dialog then
     // stands for `ref`.
-    void fill(const TForm4::EntryRef& ref, const TAddressEntry& entry);
-    const TForm4::EntryRef& entryRef() const { return ref_; }
+    void fill(const TAddressEntryRef& ref, const TAddressEntry& entry);
+    const TAddressEntryRef& entryRef() const { return ref_; }
     // Whether the user changed a field since the dialog was filled.
     bool changed() const;
 
     void Button1Click() override;
 
+  signals:
+    // The changed fields, to replace the entry `ref` stands for.
+    void entryEdited(const TAddressEntryRef& ref, const TAddressEntry& entry);
+
   private:
-    TForm4::EntryRef ref_;
+    TAddressEntryRef ref_;
 };

@@ -9,11 +9,22 @@
 namespace window_placement {
 namespace {
 
-QByteArray key(const char* name, int number) {
-    return name + QByteArray::number(number);
-}
+constexpr char kSection[] = "Window";
 
 }  // namespace
+
+QByteArray key(Field field, int number) {
+    static constexpr const char* kNames[] = {"Top", "Left", "Width", "Height"};
+    return kNames[int(field)] + QByteArray::number(number);
+}
+
+int read(const IniDocument& doc, Field field, int number, int fallback) {
+    return doc.readInteger(kSection, key(field, number), fallback);
+}
+
+void write(IniDocument& doc, Field field, int number, int value) {
+    doc.writeInteger(kSection, key(field, number), value);
+}
 
 QMargins frameMargins(const QWidget* window) {
     // A shown window asks its platform window, which reads the frame as soon as the
@@ -58,16 +69,16 @@ void readPosition(const IniDocument& doc, QWidget* window, int number) {
     if (const QMargins known = keeper ? keeper->knownMargins() : QMargins();
         !known.isNull() && frameExtra(window).isNull()) {
         const QPoint frame = window->geometry().topLeft() - QPoint(known.left(), known.top());
-        const int top = doc.readInteger("Window", key("Top", number), frame.y());
-        const int left = doc.readInteger("Window", key("Left", number), frame.x());
+        const int top = read(doc, Field::Top, number, frame.y());
+        const int left = read(doc, Field::Left, number, frame.x());
         window->setGeometry(QRect(QPoint(left + known.left(), top + known.top()), window->size()));
         keeper->placeAt(QPoint(left, top));
         return;
     }
     // pos() and move() of a top-level window are those of its frame.
-    const int top = doc.readInteger("Window", key("Top", number), outerPos(window).y());
+    const int top = read(doc, Field::Top, number, outerPos(window).y());
     window->move(outerPos(window).x(), top);
-    const int left = doc.readInteger("Window", key("Left", number), outerPos(window).x());
+    const int left = read(doc, Field::Left, number, outerPos(window).x());
     window->move(left, outerPos(window).y());
     // Placed before its frame is known, the window may get its frame around the spot
     // instead of at it; the keeper puts the frame there once it is known.
@@ -76,19 +87,19 @@ void readPosition(const IniDocument& doc, QWidget* window, int number) {
 }
 
 void writePosition(IniDocument& doc, const QWidget* window, int number) {
-    doc.writeInteger("Window", key("Top", number), outerPos(window).y());
-    doc.writeInteger("Window", key("Left", number), outerPos(window).x());
+    write(doc, Field::Top, number, outerPos(window).y());
+    write(doc, Field::Left, number, outerPos(window).x());
 }
 
 QSize readSize(const IniDocument& doc, const QWidget* window, int number) {
-    const int w = doc.readInteger("Window", key("Width", number), outerWidth(window));
-    const int h = doc.readInteger("Window", key("Height", number), outerHeight(window));
+    const int w = read(doc, Field::Width, number, outerWidth(window));
+    const int h = read(doc, Field::Height, number, outerHeight(window));
     return {w, h};
 }
 
 void writeSize(IniDocument& doc, const QWidget* window, int number) {
-    doc.writeInteger("Window", key("Width", number), outerWidth(window));
-    doc.writeInteger("Window", key("Height", number), outerHeight(window));
+    write(doc, Field::Width, number, outerWidth(window));
+    write(doc, Field::Height, number, outerHeight(window));
 }
 
 FrameKeeper::FrameKeeper(QWidget* window, std::function<void(QSize)> frameChanged)

@@ -16,6 +16,12 @@ class QWidget;
 // default of each read.
 namespace window_placement {
 
+// One value of a window's placement, and its key for window `number` ("Top1", "Width7").
+enum class Field { Top, Left, Width, Height };
+QByteArray key(Field field, int number);
+int read(const IniDocument& doc, Field field, int number, int fallback);
+void write(IniDocument& doc, Field field, int number, int value);
+
 // The window manager's frame around a window; none before it is framed.
 QMargins frameMargins(const QWidget* window);
 QSize frameExtra(const QWidget* window);

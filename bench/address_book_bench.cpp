@@ -15,8 +15,8 @@
 #include "addressbook/address_book.h"
 #include "addressbook/address_book_model.h"
 #include "addressbook/address_book_window.h"
-#include "app/application.h"
 #include "app/settings_file.h"
+#include "program/application.h"
 #include "toolkit/byte_limited_edit.h"
 #include "toolkit/cp932.h"
 

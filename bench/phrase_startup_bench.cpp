@@ -22,11 +22,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/application.h"
 #include "app/forms.h"
 #include "app/settings_file.h"
 #include "composer/composer_window.h"
 #include "composer/subject_phrases.h"
+#include "program/application.h"
 #include "settings/settings_dialog.h"
 
 namespace {

@@ -14,9 +14,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/application.h"
 #include "composer/composer_window.h"
 #include "composer/pictograph_font.h"
+#include "program/application.h"
 #include "toolkit/fonts.h"
 
 namespace {

@@ -38,9 +38,10 @@ void TForm1::saveDraft(IniDocument& doc) {
 }
 
 void TForm1::writePlacement(IniDocument& doc) const {
-    doc.writeInteger("Window", "Top1", pos().y());
-    doc.writeInteger("Window", "Left1", pos().x());
-    doc.writeInteger("Window", "Width1", window_placement::outerWidth(this));
+    using window_placement::Field;
+    window_placement::write(doc, Field::Top, 1, pos().y());
+    window_placement::write(doc, Field::Left, 1, pos().x());
+    window_placement::write(doc, Field::Width, 1, window_placement::outerWidth(this));
 }
 
 void TForm1::P1Click() {

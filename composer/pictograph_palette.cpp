@@ -15,7 +15,7 @@
 #include <QStyleOptionTab>
 #include <QTabBar>
 
-#include "composer/pictograph_table.h"
+#include "codepage/pictograph_table.h"
 #include "toolkit/contrast.h"
 #include "toolkit/fonts.h"
 

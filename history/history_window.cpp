@@ -313,9 +313,12 @@ void TForm7::readPlacement(const IniDocument& doc) {
     keepOuterSize();
     SecondaryWindow::readPlacement(doc);
     // Width, then height, each under the size limit on its own.
-    const int w = doc.readInteger("Window", "Width7", window_placement::outerWidth(this));
+    using window_placement::Field;
+    const int w = window_placement::read(doc, Field::Width, placementNumber(),
+                                         window_placement::outerWidth(this));
     resizeChecked(w, window_placement::outerHeight(this));
-    const int h = doc.readInteger("Window", "Height7", window_placement::outerHeight(this));
+    const int h = window_placement::read(doc, Field::Height, placementNumber(),
+                                         window_placement::outerHeight(this));
     resizeChecked(window_placement::outerWidth(this), h);
 }
 

@@ -1,7 +1,8 @@
 #include "settings/live_settings.h"
 
 #include "app/forms.h"
-#include "settings/settings_dialog.h"
+#include "app/ini_document.h"
+#include "app/settings_file.h"
 
 namespace live_settings {
 
@@ -19,6 +20,49 @@ QByteArray regionLetterAt(int index) {
     return kRegionLetters[index];
 }
 
+QByteArray readText(const IniDocument& doc, const Key& key) {
+    return key.kind == Key::MultiLine ? doc.readMultiLine(key.section, key.name)
+                                      : doc.readString(key.section, key.name);
+}
+
+int readNumber(const IniDocument& doc, const Key& key) {
+    return key.kind == Key::Switch ? doc.readBool(key.section, key.name, key.fallback != 0)
+                                   : doc.readInteger(key.section, key.name, key.fallback);
+}
+
+namespace {
+
+void writeText(IniDocument& doc, const Key& key, const QByteArray& value) {
+    if (key.kind == Key::MultiLine) {
+        doc.writeMultiLine(key.section, key.name, value);
+    } else {
+        doc.writeString(key.section, key.name, value);
+    }
+}
+
+void writeNumber(IniDocument& doc, const Key& key, int value) {
+    if (key.kind == Key::Switch) {
+        doc.writeBool(key.section, key.name, value != 0);
+    } else {
+        doc.writeInteger(key.section, key.name, value);
+    }
+}
+
+}  // namespace
+
+void write(IniDocument& doc, const LiveSettings& settings) {
+    writeText(doc, kSmtpServer, settings.smtpServer());
+    writeText(doc, kSenderAddress, settings.senderAddress());
+    writeText(doc, kSignature, settings.signature());
+    writeNumber(doc, kAutomaticSignature, settings.automaticSignature());
+    writeNumber(doc, kMakeLogFile, settings.makeLogFile());
+    writeNumber(doc, kAutomaticalClear, settings.automaticalClear());
+    writeNumber(doc, kBeep, settings.beep());
+    writeNumber(doc, kRegion, settings.regionIndex());
+    writeNumber(doc, kByteLimit, settings.byteLimitChoice());
+    settings_file::writeSubjectPhrases(doc, settings.subjectPhrases());
+}
+
 }  // namespace live_settings
 
 QByteArray LiveSettings::regionLetter() const {
@@ -33,12 +77,12 @@ class BuiltInSettings final : public LiveSettings {
     QByteArray smtpServer() const override { return {}; }
     QByteArray senderAddress() const override { return {}; }
     QByteArray signature() const override { return {}; }
-    bool automaticSignature() const override { return false; }
-    bool makeLogFile() const override { return true; }
-    bool automaticalClear() const override { return true; }
-    bool beep() const override { return true; }
-    int regionIndex() const override { return live_settings::kDefaultRegionIndex; }
-    int byteLimitChoice() const override { return 0; }
+    bool automaticSignature() const override { return live_settings::kAutomaticSignature.fallback; }
+    bool makeLogFile() const override { return live_settings::kMakeLogFile.fallback; }
+    bool automaticalClear() const override { return live_settings::kAutomaticalClear.fallback; }
+    bool beep() const override { return live_settings::kBeep.fallback; }
+    int regionIndex() const override { return live_settings::kRegion.fallback; }
+    int byteLimitChoice() const override { return live_settings::kByteLimit.fallback; }
     QList<QByteArray> subjectPhrases() const override {
         return live_settings::builtInSubjectPhrases();
     }
@@ -47,8 +91,8 @@ class BuiltInSettings final : public LiveSettings {
 }  // namespace
 
 const LiveSettings& liveSettings(const Forms& forms) {
-    if (forms.form2) {
-        return *forms.form2;
+    if (forms.settings) {
+        return *forms.settings;
     }
     static const BuiltInSettings builtIn;
     return builtIn;

@@ -38,7 +38,6 @@ namespace {
 constexpr int kBodyLimit = 500;
 constexpr int kPhraseLimit = 30;
 constexpr int kPhraseRowHeight = 12;
-const QByteArray kSetting = "Setting";
 
 // The phrase list draws its rows 12 pixels high, as dense as the small box needs.
 class PhraseRowDelegate : public QStyledItemDelegate {
@@ -422,26 +421,26 @@ void TForm2::createEditMenu() {
 }
 
 void TForm2::FormCreate() {
+    using namespace live_settings;
     toolkit::guarded(this, [&] {
         IniDocument doc = settings_file::open();
         readPlacement(doc);
-        const QByteArray smtp = doc.readString(kSetting, "SMTP");
+        const QByteArray smtp = readText(doc, kSmtpServer);
         LabeledEdit1->setText(cp932::decode(smtp));
         keepStored(LabeledEdit1, smtp, LabeledEdit1->text());
-        const QByteArray from = doc.readString(kSetting, "From");
+        const QByteArray from = readText(doc, kSenderAddress);
         LabeledEdit2->setText(cp932::decode(from));
         keepStored(LabeledEdit2, from, LabeledEdit2->text());
-        const QByteArray signature = doc.readMultiLine(kSetting, "Signature");
+        const QByteArray signature = readText(doc, kSignature);
         Memo1->setText(cp932::decode(signature));
         keepStored(Memo1, signature, Memo1->text());
-        CheckBox1->setChecked(doc.readBool(kSetting, "Signature(Automatic)", false));
-        CheckBox2->setChecked(doc.readBool(kSetting, "MakeLogFile", true));
-        CheckBox3->setChecked(doc.readBool(kSetting, "AutomaticalClear", true));
-        CheckBox4->setChecked(doc.readBool(kSetting, "Beep", true));
-        const int region = doc.readInteger(kSetting, "j-sky", live_settings::kDefaultRegionIndex);
-        ComboBox2->setCurrentIndex(region >= 0 && region < live_settings::kRegionCount ? region
-                                                                                       : -1);
-        const int limit = doc.readInteger(kSetting, "BiteLimit", 0);
+        CheckBox1->setChecked(readNumber(doc, kAutomaticSignature));
+        CheckBox2->setChecked(readNumber(doc, kMakeLogFile));
+        CheckBox3->setChecked(readNumber(doc, kAutomaticalClear));
+        CheckBox4->setChecked(readNumber(doc, kBeep));
+        const int region = readNumber(doc, kRegion);
+        ComboBox2->setCurrentIndex(region >= 0 && region < kRegionCount ? region : -1);
+        const int limit = readNumber(doc, kByteLimit);
         setByteLimitChoice(limit < 0 ? -1 : limit >= 1 ? 1 : 0);
 
         QStringList rows;
@@ -496,16 +495,7 @@ void TForm2::FormClose() {
     toolkit::guarded(this, [&] {
         settings_file::modify([&](IniDocument& doc) {
             writePlacement(doc);
-            doc.writeString(kSetting, "SMTP", smtpServer());
-            doc.writeString(kSetting, "From", senderAddress());
-            doc.writeMultiLine(kSetting, "Signature", signature());
-            doc.writeBool(kSetting, "Signature(Automatic)", automaticSignature());
-            doc.writeBool(kSetting, "MakeLogFile", makeLogFile());
-            doc.writeBool(kSetting, "AutomaticalClear", automaticalClear());
-            doc.writeBool(kSetting, "Beep", beep());
-            doc.writeInteger(kSetting, "j-sky", regionIndex());
-            doc.writeInteger(kSetting, "BiteLimit", byteLimitChoice());
-            settings_file::writeSubjectPhrases(doc, subjectPhrases());
+            live_settings::write(doc, *this);
         });
     });
 }

@@ -11,7 +11,7 @@ simple glyph made here from letters and lines.
     make_pictograph_font.py font OUT.ttf [--symbola TTF] [--sources TXT]
     make_pictograph_font.py emoji-table OUT.inc [--sources TXT]
 
-The build runs the first form. The second writes composer/pictograph_emoji_table.inc,
+The build runs the first form. The second writes codepage/pictograph_emoji_table.inc,
 which is kept in the tree; run it again only if EmojiSources.txt changes.
 Needs fontTools (Debian: python3-fonttools); run with /usr/bin/python3.
 """

@@ -4,7 +4,7 @@
     make_pictograph_names.py OUT.inc EMOJI_TABLE.inc CLDR_COMMON_DIR
 
 Each pictograph is named by CLDR's Japanese short name (type="tts") of the standard
-emoji that stands for it (composer/pictograph_emoji_table.inc), taken from
+emoji that stands for it (codepage/pictograph_emoji_table.inc), taken from
 annotations/ja.xml, or from annotationsDerived/ja.xml for sequences such as keycaps.
 The few pictographs without an emoji are named here by what they show.
 """

@@ -10,7 +10,7 @@
 #include <QStandardPaths>
 #include <QStringList>
 
-#include "composer/pictograph_table.h"
+#include "codepage/pictograph_table.h"
 
 namespace font_registration {
 namespace {

@@ -8,7 +8,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "composer/pictograph_table.h"
+#include "codepage/pictograph_table.h"
 
 namespace {
 

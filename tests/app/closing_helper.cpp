@@ -11,11 +11,11 @@
 
 #include "addressbook/address_book_window.h"
 #include "addressbook/address_entry_dialogs.h"
-#include "app/application.h"
 #include "app/settings_file.h"
 #include "composer/composer_window.h"
 #include "extras/about_box.h"
 #include "history/history_window.h"
+#include "program/application.h"
 #include "toolkit/byte_limited_edit.h"
 #include "toolkit/message_box.h"
 

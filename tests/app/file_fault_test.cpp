@@ -12,10 +12,10 @@
 #include <chrono>
 #include <thread>
 
-#include "app/application.h"
 #include "app/ini_document.h"
 #include "composer/composer_window.h"
 #include "fault_helper.h"
+#include "program/application.h"
 #include "sending/history_log.h"
 #include "support/test_support.h"
 #include "toolkit/file_error.h"

@@ -15,10 +15,10 @@
 #include <QToolButton>
 
 #include "addressbook/address_book_window.h"
-#include "app/application.h"
 #include "bsmtp/smtp_fixture.h"
 #include "composer/composer_window.h"
 #include "fault_helper.h"
+#include "program/application.h"
 #include "settings/settings_dialog.h"
 #include "support/test_support.h"
 #include "toolkit/byte_limited_edit.h"

@@ -15,7 +15,6 @@
 
 #include "addressbook/address_book_window.h"
 #include "addressbook/address_entry_dialogs.h"
-#include "app/application.h"
 #include "app/settings_file.h"
 #include "app/window_placement.h"
 #include "composer/composer_window.h"
@@ -23,6 +22,7 @@
 #include "composer/pictograph_palette.h"
 #include "extras/about_box.h"
 #include "history/history_window.h"
+#include "program/application.h"
 #include "settings/settings_dialog.h"
 #include "support/test_support.h"
 #include "toolkit/byte_limited_edit.h"

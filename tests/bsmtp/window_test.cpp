@@ -10,9 +10,9 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "app/application.h"
 #include "bsmtp/smtp_fixture.h"
 #include "composer/composer_window.h"
+#include "program/application.h"
 #include "support/test_support.h"
 #include "toolkit/byte_limited_edit.h"
 #include "toolkit/message_box.h"

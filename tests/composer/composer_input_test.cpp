@@ -15,11 +15,11 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/application.h"
 #include "app/window_placement.h"
+#include "codepage/pictograph_table.h"
 #include "composer/composer_window.h"
 #include "composer/pictograph_palette.h"
-#include "composer/pictograph_table.h"
+#include "program/application.h"
 #include "support/drop_support.h"
 #include "support/running_program.h"
 #include "support/test_support.h"

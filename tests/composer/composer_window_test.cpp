@@ -9,10 +9,10 @@
 
 #include "addressbook/address_book_window.h"
 #include "addressbook/address_entry_dialogs.h"
-#include "app/application.h"
 #include "composer/composer_window.h"
 #include "composer/pictograph_palette.h"
 #include "history/history_window.h"
+#include "program/application.h"
 #include "settings/settings_dialog.h"
 #include "support/running_program.h"
 #include "support/test_support.h"

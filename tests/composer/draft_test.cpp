@@ -13,9 +13,9 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/application.h"
 #include "app/ini_document.h"
 #include "composer/composer_window.h"
+#include "program/application.h"
 #include "support/test_support.h"
 #include "toolkit/byte_limited_edit.h"
 #include "toolkit/cp932.h"

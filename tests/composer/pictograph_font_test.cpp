@@ -7,8 +7,8 @@
 #include <QRawFont>
 #include <QTextLayout>
 
+#include "codepage/pictograph_table.h"
 #include "composer/pictograph_font.h"
-#include "composer/pictograph_table.h"
 #include "toolkit/fonts.h"
 
 // Readable failure messages.

@@ -9,9 +9,9 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "codepage/pictograph_table.h"
 #include "composer/pictograph_font.h"
 #include "composer/pictograph_palette.h"
-#include "composer/pictograph_table.h"
 #include "support/test_support.h"
 #include "toolkit/contrast.h"
 #include "toolkit/fonts.h"

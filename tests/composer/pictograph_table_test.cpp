@@ -3,7 +3,7 @@
 #include <QSet>
 #include <map>
 
-#include "composer/pictograph_table.h"
+#include "codepage/pictograph_table.h"
 #include "toolkit/cp932.h"
 
 namespace {

@@ -11,9 +11,9 @@
 #include <cstdio>
 #include <functional>
 
-#include "app/application.h"
 #include "app/settings_file.h"
 #include "composer/composer_window.h"
+#include "program/application.h"
 #include "toolkit/byte_limited_edit.h"
 
 namespace {

@@ -11,13 +11,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "app/application.h"
 #include "app/ini_document.h"
 #include "app/settings_file.h"
 #include "composer/composer_window.h"
 #include "extras/about_box.h"
 #include "extras/artwork.h"
 #include "extras/jpeg_picture.h"
+#include "program/application.h"
 #include "support/test_support.h"
 #include "toolkit/message_box.h"
 #include "toolkit/url_opener.h"

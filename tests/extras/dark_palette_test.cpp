@@ -14,10 +14,10 @@
 #include <QTextBrowser>
 #include <memory>
 
-#include "app/application.h"
 #include "composer/composer_window.h"
 #include "composer/pictograph_palette.h"
 #include "extras/about_box.h"
+#include "program/application.h"
 #include "settings/settings_dialog.h"
 #include "support/test_support.h"
 #include "toolkit/contrast.h"

@@ -9,7 +9,7 @@
 #include <QTemporaryDir>
 #include <set>
 
-#include "composer/pictograph_table.h"
+#include "codepage/pictograph_table.h"
 #include "font_registration.h"
 
 #ifndef EMOJI_TOOL

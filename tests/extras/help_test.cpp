@@ -9,9 +9,9 @@
 #include <QTest>
 #include <QTextBrowser>
 
-#include "app/application.h"
 #include "app/settings_file.h"
 #include "composer/composer_window.h"
+#include "program/application.h"
 #include "support/running_program.h"
 #include "support/test_support.h"
 #include "toolkit/byte_limited_edit.h"

@@ -6,8 +6,8 @@
 #include <QMenu>
 #include <QTest>
 
-#include "app/application.h"
 #include "composer/composer_window.h"
+#include "program/application.h"
 #include "support/running_program.h"
 #include "support/test_support.h"
 #include "toolkit/message_box.h"

@@ -13,12 +13,12 @@
 #include <QTextCursor>
 #include <QTimer>
 
-#include "app/application.h"
 #include "app/ini_document.h"
 #include "app/window_placement.h"
 #include "bsmtp/smtp_fixture.h"
 #include "composer/composer_window.h"
 #include "history/history_window.h"
+#include "program/application.h"
 #include "support/test_support.h"
 #include "toolkit/byte_limited_edit.h"
 #include "toolkit/clipboard.h"

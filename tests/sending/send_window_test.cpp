@@ -9,9 +9,9 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "app/application.h"
 #include "bsmtp/smtp_fixture.h"
 #include "composer/composer_window.h"
+#include "program/application.h"
 #include "support/drop_support.h"
 #include "support/test_support.h"
 #include "toolkit/beep.h"

@@ -8,7 +8,7 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "app/application.h"
+#include "program/application.h"
 #include "settings/live_settings.h"
 #include "settings/settings_dialog.h"
 #include "settings_test_support.h"

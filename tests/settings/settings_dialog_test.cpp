@@ -15,9 +15,9 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "app/application.h"
 #include "app/settings_file.h"
 #include "composer/composer_window.h"
+#include "program/application.h"
 #include "settings/live_settings.h"
 #include "settings/settings_dialog.h"
 #include "settings_test_support.h"

@@ -5,8 +5,8 @@
 #include <QLabel>
 #include <QTest>
 
-#include "app/application.h"
 #include "composer/composer_window.h"
+#include "program/application.h"
 #include "settings/live_settings.h"
 #include "settings/settings_dialog.h"
 #include "support/test_support.h"

@@ -12,9 +12,9 @@
 #include <QToolButton>
 #include <QWheelEvent>
 
-#include "app/application.h"
 #include "composer/composer_window.h"
 #include "composer/subject_phrases.h"
+#include "program/application.h"
 #include "settings/live_settings.h"
 #include "settings/settings_dialog.h"
 #include "settings_test_support.h"

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "app/application.h"
+#include "program/application.h"
 #include "support/test_support.h"
 
 class QMenu;

@@ -1,4 +1,4 @@
-#include "composer/pictograph_table.h"
+#include "codepage/pictograph_table.h"
 
 #include <QHash>
 #include <QStringList>
@@ -95,7 +95,7 @@ struct EmojiEntry {
 // Built from Unicode's mapping of the carrier's codes to standard emoji; see the
 // generator named in the file.
 constexpr EmojiEntry kEmoji[] = {
-#include "composer/pictograph_emoji_table.inc"
+#include "codepage/pictograph_emoji_table.inc"
 };
 
 std::u32string_view emojiView(const EmojiEntry& e) {

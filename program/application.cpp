@@ -1,4 +1,4 @@
-#include "app/application.h"
+#include "program/application.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -121,11 +121,16 @@ void Application::createHiddenWindows() {
     if (inputWatch_)
         qApp->removeEventFilter(inputWatch_.get());
     forms_.form2 = new TForm2(forms_);
+    forms_.settings = forms_.form2;
     forms_.aboutBox = new TAboutBox(forms_);
     forms_.form4 = new TForm4(forms_);
     forms_.form5 = new TForm5(forms_);
     forms_.form6 = new TForm6(forms_);
     forms_.form7 = new TForm7(forms_);
+    // The entry dialogs register into the address book and return to it.
+    QObject::connect(forms_.form5, &TForm5::entryAdded, forms_.form4, &TForm4::addEntry);
+    QObject::connect(forms_.form5, &TForm5::closed, forms_.form4, &TForm4::showWindow);
+    QObject::connect(forms_.form6, &TForm6::entryEdited, forms_.form4, &TForm4::replaceEntry);
 }
 
 void Application::show() {

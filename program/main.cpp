@@ -1,8 +1,8 @@
 #include <QApplication>
 #include <cstdio>
 
-#include "app/application.h"
 #include "app/settings_file.h"
+#include "program/application.h"
 
 namespace {
 
