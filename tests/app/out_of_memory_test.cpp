@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QApplication>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
@@ -18,6 +19,7 @@
 #include "bsmtp/smtp_fixture.h"
 #include "composer/composer_window.h"
 #include "fault_helper.h"
+#include "history/history_window.h"
 #include "program/application.h"
 #include "settings/settings_dialog.h"
 #include "support/test_support.h"
@@ -199,4 +201,33 @@ TEST(OutOfMemory, ALinkToAnEndlessDeviceIsRefused) {
     }
     struct stat st {};
     EXPECT_TRUE(::lstat(native(link).constData(), &st) == 0 && S_ISLNK(st.st_mode));
+}
+
+TEST(OutOfMemory, ARefreshOfAHistoryTooBigKeepsTheTextAndWhatWasTyped) {
+    TempProgramDir dir;
+    dir.write(QStringLiteral("log.txt"), "small\r\n");
+    Application program;
+    program.show();
+    TForm1* form1 = program.forms().form1;
+    TForm7* form7 = program.forms().form7;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form1));
+    form1->L1->trigger();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form7));
+    QApplication::setActiveWindow(form7);
+    form7->Memo1->setFocus();
+    QTest::keyClicks(form7->Memo1, QStringLiteral("mine"));
+    ASSERT_EQ(form7->text(), QStringLiteral("minesmall\r\n"));
+    const QString log = dir.file(QStringLiteral("log.txt"));
+    writeSparse(log, "big\r\n", kGigabyte);
+    {
+        const AddressSpaceLimit limit(512 << 20);
+        MessageBoxScript boxes;
+        boxes.answer(Answer::Ok);
+        QTest::mouseClick(form7->Button3, Qt::LeftButton);
+        expectOnly(boxes, openError(log));
+        EXPECT_EQ(boxes.shown().size(), 1);
+    }
+    EXPECT_EQ(form7->text(), QStringLiteral("minesmall\r\n"));
+    EXPECT_TRUE(form7->Button1->isEnabled());
+    EXPECT_FALSE(form7->isLoading());
 }
