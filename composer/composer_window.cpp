@@ -658,7 +658,7 @@ void TForm1::SpeedButton1Click(QAbstractButton* button) {
 }
 
 void TForm1::Button2Click() {
-    subject_phrases::openPhraseMenu(*this, liveSettings(forms_));
+    subject_phrases::openPhraseMenu(*this, *Edit3, liveSettings(forms_).subjectPhrases());
 }
 
 void TForm1::S2Click() {
