@@ -1,6 +1,7 @@
 #include "composer/composer_window.h"
 
 #include <QAction>
+#include <QDateTime>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QGuiApplication>
@@ -31,8 +32,10 @@
 #include "extras/about_box.h"
 #include "history/history_window.h"
 #include "sending/attachment.h"
+#include "sending/history_log.h"
 #include "sending/send_command.h"
 #include "sending/signature.h"
+#include "settings/live_settings.h"
 #include "settings/settings_dialog.h"
 #include "toolkit/accessibility.h"
 #include "toolkit/beep.h"
@@ -569,7 +572,40 @@ void TForm1::Exit1Click() {
 }
 
 void TForm1::SpeedButton181Click() {
-    send_command::run(*this, forms_);
+    const LiveSettings& live = liveSettings(forms_);
+    send_command::Settings settings;
+    settings.server = live.smtpServer();
+    settings.from = live.senderAddress();
+    settings.signature = live.signature();
+    settings.automaticSignature = live.automaticSignature();
+    settings.makeLogFile = live.makeLogFile();
+    settings.automaticalClear = live.automaticalClear();
+    settings.beep = live.beep();
+    if (const std::optional<QString> body = send_command::signedBody(Memo1->text(), settings))
+        Memo1->setText(*body);
+    StatusBar1->setPanelText(2, send_command::kSendingStatus);
+    StatusBar1->repaint();
+
+    // Read back: the body field keeps its own line breaks.
+    const send_command::Composed mail{Edit2->text(), Edit3->text(), Memo1->text(), attachmentPath_,
+                                      StatusBar1->panelText(0)};
+    const send_command::Outcome outcome =
+        send_command::callLibrary(send_command::libraryMail(mail, settings));
+    const send_command::Steps steps = send_command::afterCall(mail, settings, outcome);
+    if (steps.errorBox)
+        toolkit::errorBox(this, *steps.errorBox);
+    if (steps.beep)
+        toolkit::messageBeep(0);
+    StatusBar1->setPanelText(2, steps.status);
+    if (steps.historyEntry && !toolkit::guarded(this, [&] {
+            history_log::append(settings_file::dataFile(QStringLiteral("log.txt")),
+                                *steps.historyEntry, QDateTime::currentDateTime());
+        })) {
+        // The mail went out, but the rest of the command is dropped.
+        return;
+    }
+    if (steps.reset)
+        resetComposer();
 }
 
 bool TForm1::attach(const QString& path, bool fromDialog) {
@@ -662,7 +698,13 @@ void TForm1::Button2Click() {
 }
 
 void TForm1::S2Click() {
-    signature::insertSignature(*this, liveSettings(forms_));
+    const LiveSettings& live = liveSettings(forms_);
+    const signature::ByHand inserted =
+        signature::insertByHand(Memo1->text(), live.automaticSignature(), live.signature());
+    if (!inserted.refusal.isEmpty())
+        toolkit::errorBox(this, inserted.refusal);
+    else
+        Memo1->setText(inserted.body);  // as a whole, so the body limit does not cut it
 }
 
 TForm1::~TForm1() {
