@@ -31,7 +31,9 @@ Application::Application() : qtTexts_(std::make_unique<QTranslator>()) {
     // The windows' fonts draw the pictographs with the embedded font.
     pictograph_font::load();
     forms_.form1 = new TForm1(forms_);
-    forms_.form2 = new TForm2(forms_);
+    TForm1* form1 = forms_.form1;
+    forms_.form2 = new TForm2(forms_, [form1] { return form1->bodySize(); });
+    QObject::connect(forms_.form2, &TForm2::bodyLimitChosen, form1, &TForm1::setBodyLimit);
     forms_.aboutBox = new TAboutBox(forms_);
     forms_.form4 = new TForm4(forms_);
     forms_.form5 = new TForm5(forms_);
