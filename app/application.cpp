@@ -36,6 +36,7 @@ Application::Application() : qtTexts_(std::make_unique<QTranslator>()) {
     QObject::connect(forms_.form2, &TForm2::bodyLimitChosen, form1, &TForm1::setBodyLimit);
     forms_.aboutBox = new TAboutBox(forms_);
     forms_.form4 = new TForm4(forms_);
+    QObject::connect(forms_.form4, &TForm4::addressChosen, form1, &TForm1::setRecipient);
     forms_.form5 = new TForm5(forms_);
     forms_.form6 = new TForm6(forms_);
     forms_.form7 = new TForm7(forms_);

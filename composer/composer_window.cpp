@@ -458,6 +458,11 @@ void TForm1::resetComposer() {
     StatusBar1->setPanelText(1, kNoAttachment);
 }
 
+void TForm1::setRecipient(const QString& address, const QString& name) {
+    Edit2->setText(address);
+    StatusBar1->setPanelText(0, kRecipientPanel + name);
+}
+
 void TForm1::choosePictograph() {
     QWidget* field = focusedField();
     if (field != Edit3 && field != Memo1)
