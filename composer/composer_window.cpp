@@ -108,9 +108,12 @@ QFrame* makePanel(QWidget* parent, const char* name, const QRect& at, const QStr
 }
 
 // A label at its design position, sized to its text.
-QLabel* label(QWidget* parent, const char* name, const QString& text, QPoint at) {
+QLabel* label(QWidget* parent, const char* name, const QString& text, QPoint at,
+              Qt::Alignment alignment = {}) {
     auto* l = new QLabel(text, parent);
     l->setObjectName(QString::fromLatin1(name));
+    if (alignment)
+        l->setAlignment(alignment);
     l->move(at);
     if (!text.isEmpty())
         l->adjustSize();
@@ -144,6 +147,7 @@ TForm1::TForm1(Forms& forms) : QMainWindow(nullptr), forms_(forms) {
     setWindowTitle(QStringLiteral("Mirvane"));
     setFont(toolkit::fonts::windowFont());
     createControls();
+    connectControls();
     createMenus();
     move(main_layout::kDesignLeft, main_layout::kDesignTop);
     resize(main_layout::kDesignWidth, main_layout::kHeight);
@@ -196,11 +200,10 @@ void TForm1::createControls() {
 
     Panel2 = makePanel(client, "Panel2", {0, 49, 153, 175}, QStringLiteral("本文"));
     Label1 = label(Panel2, "Label1", QStringLiteral("本文"), {8, 3});
-    Label3 = label(Panel2, "Label3", {}, {112, 3});
-    Label3->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    Label3 = label(Panel2, "Label3", {}, {112, 3}, Qt::AlignRight | Qt::AlignTop);
     setCounterText(QStringLiteral("0"));
-    Label2 = label(Panel2, "Label2", QStringLiteral("ﾊﾞｲﾄ"), {118, 3});
-    Label2->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    Label2 =
+        label(Panel2, "Label2", QStringLiteral("ﾊﾞｲﾄ"), {118, 3}, Qt::AlignRight | Qt::AlignTop);
     Memo1 = placed(new toolkit::ByteLimitedMemo(Panel2), "Memo1", {5, 16, 142, 153});
     Label1->setBuddy(Memo1);
     toolkit::accessibility::nameScrollArea(Memo1, {});
@@ -210,7 +213,6 @@ void TForm1::createControls() {
     PageControl1 = placed(new PictographPalette(client), "PageControl1", {153, 49, 136, 175},
                           QStringLiteral("Ctrl+P: 題名か本文のカーソル位置に絵文字を挿入します。"),
                           QStringLiteral("絵文字パレット"));
-    auto* pictographKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), this);
 
     StatusBar1 = makeStatusBar(client, this);
 
@@ -227,8 +229,11 @@ void TForm1::createControls() {
     QWidget* const order[] = {Button1, Button2, Edit3, Edit2, Memo1, PageControl1};
     for (size_t k = 1; k < std::size(order); ++k)
         setTabOrder(order[k - 1], order[k]);
+}
 
+void TForm1::connectControls() {
     connect(SpeedButton181, &QToolButton::clicked, this, [this] { SpeedButton181Click(); });
+    auto* pictographKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), this);
     connect(pictographKey, &QShortcut::activated, this, [this] { choosePictograph(); });
     connect(PageControl1, &PictographPalette::buttonClicked, this,
             [this](QAbstractButton* button) { SpeedButton1Click(button); });

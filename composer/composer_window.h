@@ -156,6 +156,7 @@ class TForm1 : public QMainWindow {
 
   private:
     void createControls();
+    void connectControls();
     // Notes when the platform ends the program for the session.
     void watchSessionEnd();
     // What the mail holds, to tell whether it changed since the session's query.
