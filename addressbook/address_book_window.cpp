@@ -16,7 +16,6 @@
 #include "addressbook/address_book_model.h"
 #include "addressbook/address_entry_dialogs.h"
 #include "app/settings_file.h"
-#include "composer/composer_window.h"
 #include "toolkit/accessibility.h"
 #include "toolkit/byte_limited_edit.h"
 #include "toolkit/clipboard.h"
@@ -25,7 +24,6 @@
 #include "toolkit/file_error.h"
 #include "toolkit/fonts.h"
 #include "toolkit/message_box.h"
-#include "toolkit/status_bar.h"
 
 namespace {
 
@@ -437,10 +435,7 @@ void TForm4::applyPending() {
 
 void TForm4::putIntoMail(int row) {
     const TAddressEntry& e = model_->entry(row);
-    if (TForm1* form1 = forms_.form1) {
-        form1->Edit2->setText(cp932::decode(e.address));
-        form1->StatusBar1->setPanelText(0, QStringLiteral("宛先：") + cp932::decode(e.name));
-    }
+    emit addressChosen(cp932::decode(e.address), cp932::decode(e.name));
     close();
 }
 

@@ -100,6 +100,10 @@ class TForm4 : public SecondaryWindow {
     void LabeledEdit1Change();
     void ListView1Change();
 
+  signals:
+    // An entry goes into the mail: its address for the To field and its name.
+    void addressChosen(const QString& address, const QString& name);
+
   protected:
     void FormShow() override;
     void closeEvent(QCloseEvent* event) override;

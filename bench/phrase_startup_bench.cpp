@@ -153,7 +153,8 @@ int runCase(const char* kind, qint64 amount) {
     const long rss = peakRssKiB();
 
     // The subject button: from the press to the phrase menu's first paint.
-    subject_phrases::PhraseMenu* menu = subject_phrases::phraseMenu(*program.forms().form1);
+    subject_phrases::PhraseMenu* menu =
+        subject_phrases::phraseMenu(*program.forms().form1, *program.forms().form1->Edit3);
     bool menuPainted = false;
     PaintWatch menuWatch(&menuPainted);
     menu->viewport()->installEventFilter(&menuWatch);

@@ -1,6 +1,7 @@
 #include "composer/composer_window.h"
 
 #include <QAction>
+#include <QDateTime>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QGuiApplication>
@@ -31,8 +32,10 @@
 #include "extras/about_box.h"
 #include "history/history_window.h"
 #include "sending/attachment.h"
+#include "sending/history_log.h"
 #include "sending/send_command.h"
 #include "sending/signature.h"
+#include "settings/live_settings.h"
 #include "settings/settings_dialog.h"
 #include "toolkit/accessibility.h"
 #include "toolkit/beep.h"
@@ -84,12 +87,57 @@ QPixmap sendPicture() {
     return pm;
 }
 
-QFrame* makePanel(QWidget* parent, const char* name, const QString& spoken) {
-    auto* panel = new QFrame(parent);
-    panel->setObjectName(QString::fromLatin1(name));
-    panel->setAccessibleName(spoken);
+// Names a control as in the window's design and puts it in its place; the hint and
+// the spoken name when given.
+template <typename W>
+W* placed(W* w, const char* name, const QRect& at, const QString& hint = {},
+          const QString& spoken = {}) {
+    w->setObjectName(QString::fromLatin1(name));
+    w->setGeometry(at);
+    if (!hint.isEmpty())
+        w->setToolTip(hint);
+    if (!spoken.isEmpty())
+        w->setAccessibleName(spoken);
+    return w;
+}
+
+QFrame* makePanel(QWidget* parent, const char* name, const QRect& at, const QString& spoken) {
+    auto* panel = placed(new QFrame(parent), name, at, {}, spoken);
     panel->setFrameStyle(QFrame::NoFrame);
     return panel;
+}
+
+// A label at its design position, sized to its text.
+QLabel* label(QWidget* parent, const char* name, const QString& text, QPoint at,
+              Qt::Alignment alignment = {}) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    if (alignment)
+        l->setAlignment(alignment);
+    l->move(at);
+    if (!text.isEmpty())
+        l->adjustSize();
+    return l;
+}
+
+// The recipient, attachment and state panels. The hint shows the whole attachment
+// text, which the narrow panel may cut off: the bar and its parts report the mouse.
+toolkit::StatusBar* makeStatusBar(QWidget* parent, QObject* mouseWatcher) {
+    auto* bar = new toolkit::StatusBar(3, parent);
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setAccessibleName(QStringLiteral("ステータスバー"));
+    bar->setPanelWidth(0, 100);
+    bar->setPanelWidth(1, 109);
+    bar->setPanelText(0, kRecipientPanel);
+    bar->setPanelText(1, kNoAttachment);
+    bar->setPanelText(2, kComposing);
+    bar->setMouseTracking(true);
+    bar->installEventFilter(mouseWatcher);
+    for (QWidget* child : bar->findChildren<QWidget*>()) {
+        child->setMouseTracking(true);
+        child->installEventFilter(mouseWatcher);
+    }
+    return bar;
 }
 
 }  // namespace
@@ -99,6 +147,7 @@ TForm1::TForm1(Forms& forms) : QMainWindow(nullptr), forms_(forms) {
     setWindowTitle(QStringLiteral("Mirvane"));
     setFont(toolkit::fonts::windowFont());
     createControls();
+    connectControls();
     createMenus();
     move(main_layout::kDesignLeft, main_layout::kDesignTop);
     resize(main_layout::kDesignWidth, main_layout::kHeight);
@@ -122,25 +171,16 @@ void TForm1::createControls() {
     client->setObjectName(QStringLiteral("client"));
     setCentralWidget(client);
 
-    Panel1 = makePanel(client, "Panel1", QStringLiteral("宛先と題名"));
-    Panel1->setGeometry(0, 0, 255, 49);
-    Button1 = new QPushButton(QStringLiteral("宛先(&O)"), Panel1);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setGeometry(4, 3, 56, 20);
-    Button1->setToolTip(QStringLiteral("アドレス帳を開きます。"));
-    Edit2 = new toolkit::ByteLimitedLineEdit(Panel1);
-    Edit2->setObjectName(QStringLiteral("Edit2"));
-    Edit2->setGeometry(64, 3, 187, 20);
+    Panel1 = makePanel(client, "Panel1", {0, 0, 255, 49}, QStringLiteral("宛先と題名"));
+    Button1 = placed(new QPushButton(QStringLiteral("宛先(&O)"), Panel1), "Button1", {4, 3, 56, 20},
+                     QStringLiteral("アドレス帳を開きます。"));
+    Edit2 = placed(new toolkit::ByteLimitedLineEdit(Panel1), "Edit2", {64, 3, 187, 20}, {},
+                   QStringLiteral("宛先"));
     Edit2->setInputMethodEnabled(false);
-    Edit2->setAccessibleName(QStringLiteral("宛先"));
-    Button2 = new QPushButton(QStringLiteral("題名(&S)"), Panel1);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->setGeometry(4, 26, 56, 20);
-    Button2->setToolTip(QStringLiteral("設定で定めた文字列を挿入します。"));
-    Edit3 = new toolkit::ByteLimitedLineEdit(Panel1);
-    Edit3->setObjectName(QStringLiteral("Edit3"));
-    Edit3->setGeometry(64, 26, 187, 20);
-    Edit3->setAccessibleName(QStringLiteral("題名"));
+    Button2 = placed(new QPushButton(QStringLiteral("題名(&S)"), Panel1), "Button2",
+                     {4, 26, 56, 20}, QStringLiteral("設定で定めた文字列を挿入します。"));
+    Edit3 = placed(new toolkit::ByteLimitedLineEdit(Panel1), "Edit3", {64, 26, 187, 20}, {},
+                   QStringLiteral("題名"));
     Edit3->setByteLimit(kSubjectLimit);
     // A dropped, dictated or converted subject that does not fit is refused whole.
     Edit3->setWholeInsertions(true);
@@ -150,73 +190,34 @@ void TForm1::createControls() {
             subject_paste::paste(Edit3);
     });
 
-    Panel3 = makePanel(client, "Panel3", QStringLiteral("送信"));
-    Panel3->setGeometry(255, 0, 34, 49);
-    SpeedButton181 = new QToolButton(Panel3);
-    SpeedButton181->setObjectName(QStringLiteral("SpeedButton181"));
-    SpeedButton181->setGeometry(2, 2, 30, 45);
+    Panel3 = makePanel(client, "Panel3", {255, 0, 34, 49}, QStringLiteral("送信"));
+    SpeedButton181 = placed(new QToolButton(Panel3), "SpeedButton181", {2, 2, 30, 45},
+                            QStringLiteral("メールを送信します。"), QStringLiteral("送信"));
     SpeedButton181->setAutoRaise(true);
     SpeedButton181->setFocusPolicy(Qt::NoFocus);
     SpeedButton181->setIcon(QIcon(sendPicture()));
     SpeedButton181->setIconSize(QSize(26, 40));
-    SpeedButton181->setToolTip(QStringLiteral("メールを送信します。"));
-    SpeedButton181->setAccessibleName(QStringLiteral("送信"));
-    connect(SpeedButton181, &QToolButton::clicked, this, [this] { SpeedButton181Click(); });
 
-    Panel2 = makePanel(client, "Panel2", QStringLiteral("本文"));
-    Panel2->setGeometry(0, 49, 153, 175);
-    Label1 = new QLabel(QStringLiteral("本文"), Panel2);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->move(8, 3);
-    Label1->adjustSize();
-    Label3 = new QLabel(Panel2);
-    Label3->setObjectName(QStringLiteral("Label3"));
-    Label3->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    Label3->move(112, 3);
+    Panel2 = makePanel(client, "Panel2", {0, 49, 153, 175}, QStringLiteral("本文"));
+    Label1 = label(Panel2, "Label1", QStringLiteral("本文"), {8, 3});
+    Label3 = label(Panel2, "Label3", {}, {112, 3}, Qt::AlignRight | Qt::AlignTop);
     setCounterText(QStringLiteral("0"));
-    Label2 = new QLabel(QStringLiteral("ﾊﾞｲﾄ"), Panel2);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    Label2->move(118, 3);
-    Label2->adjustSize();
-    Memo1 = new toolkit::ByteLimitedMemo(Panel2);
-    Memo1->setObjectName(QStringLiteral("Memo1"));
-    Memo1->setGeometry(5, 16, 142, 153);
+    Label2 =
+        label(Panel2, "Label2", QStringLiteral("ﾊﾞｲﾄ"), {118, 3}, Qt::AlignRight | Qt::AlignTop);
+    Memo1 = placed(new toolkit::ByteLimitedMemo(Panel2), "Memo1", {5, 16, 142, 153});
     Label1->setBuddy(Memo1);
     toolkit::accessibility::nameScrollArea(Memo1, {});
     Memo1->setAccessibleDescription(Label3->accessibleName());
 
-    PageControl1 = new PictographPalette(client);
-    PageControl1->setGeometry(153, 49, 136, 175);
-    PageControl1->setAccessibleName(QStringLiteral("絵文字パレット"));
-    // The keyboard's way to the palette from the Subject or the body.
-    PageControl1->setToolTip(
-        QStringLiteral("Ctrl+P: 題名か本文のカーソル位置に絵文字を挿入します。"));
-    auto* pictographKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), this);
-    connect(pictographKey, &QShortcut::activated, this, [this] { choosePictograph(); });
-    connect(PageControl1, &PictographPalette::buttonClicked, this,
-            [this](QAbstractButton* button) { SpeedButton1Click(button); });
+    // Ctrl+P is the keyboard's way to the palette from the Subject or the body.
+    PageControl1 = placed(new PictographPalette(client), "PageControl1", {153, 49, 136, 175},
+                          QStringLiteral("Ctrl+P: 題名か本文のカーソル位置に絵文字を挿入します。"),
+                          QStringLiteral("絵文字パレット"));
 
-    StatusBar1 = new toolkit::StatusBar(3, client);
-    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    StatusBar1->setAccessibleName(QStringLiteral("ステータスバー"));
-    StatusBar1->setPanelWidth(0, 100);
-    StatusBar1->setPanelWidth(1, 109);
-    StatusBar1->setPanelText(0, kRecipientPanel);
-    StatusBar1->setPanelText(1, kNoAttachment);
-    StatusBar1->setPanelText(2, kComposing);
-    // The hint shows the whole attachment text, which the narrow panel may cut off.
-    StatusBar1->setMouseTracking(true);
-    StatusBar1->installEventFilter(this);
-    for (QWidget* child : StatusBar1->findChildren<QWidget*>()) {
-        child->setMouseTracking(true);
-        child->installEventFilter(this);
-    }
+    StatusBar1 = makeStatusBar(client, this);
 
-    for (auto* field : {static_cast<QWidget*>(Edit2), static_cast<QWidget*>(Edit3),
-                        static_cast<QWidget*>(Memo1)}) {
+    for (QWidget* field : std::initializer_list<QWidget*>{Edit2, Edit3, Memo1})
         field->setFont(toolkit::fonts::fieldFont());
-    }
     // Emoji typed or pasted into the mail become the carrier pictograph they stand for.
     const auto mailText = [](QStringView text) {
         return cp932::normalizeForInput(pictographs::replaceEmoji(text));
@@ -225,12 +226,17 @@ void TForm1::createControls() {
     Memo1->setInputFilter(mailText);
 
     // Tab order: To button, Subject button, Subject, To, body, palette.
-    setTabOrder(Button1, Button2);
-    setTabOrder(Button2, Edit3);
-    setTabOrder(Edit3, Edit2);
-    setTabOrder(Edit2, Memo1);
-    setTabOrder(Memo1, PageControl1);
+    QWidget* const order[] = {Button1, Button2, Edit3, Edit2, Memo1, PageControl1};
+    for (size_t k = 1; k < std::size(order); ++k)
+        setTabOrder(order[k - 1], order[k]);
+}
 
+void TForm1::connectControls() {
+    connect(SpeedButton181, &QToolButton::clicked, this, [this] { SpeedButton181Click(); });
+    auto* pictographKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), this);
+    connect(pictographKey, &QShortcut::activated, this, [this] { choosePictograph(); });
+    connect(PageControl1, &PictographPalette::buttonClicked, this,
+            [this](QAbstractButton* button) { SpeedButton1Click(button); });
     connect(Edit2, &QLineEdit::textChanged, this, [this] { Edit2Change(); });
     connect(Edit3, &QLineEdit::textChanged, this, [this] { Edit2Change(); });
     connect(Memo1, &QPlainTextEdit::textChanged, this, [this] { Memo1Change(); });
@@ -455,6 +461,11 @@ void TForm1::resetComposer() {
     StatusBar1->setPanelText(1, kNoAttachment);
 }
 
+void TForm1::setRecipient(const QString& address, const QString& name) {
+    Edit2->setText(address);
+    StatusBar1->setPanelText(0, kRecipientPanel + name);
+}
+
 void TForm1::choosePictograph() {
     QWidget* field = focusedField();
     if (field != Edit3 && field != Memo1)
@@ -569,7 +580,40 @@ void TForm1::Exit1Click() {
 }
 
 void TForm1::SpeedButton181Click() {
-    send_command::run(*this, forms_);
+    const LiveSettings& live = liveSettings(forms_);
+    send_command::Settings settings;
+    settings.server = live.smtpServer();
+    settings.from = live.senderAddress();
+    settings.signature = live.signature();
+    settings.automaticSignature = live.automaticSignature();
+    settings.makeLogFile = live.makeLogFile();
+    settings.automaticalClear = live.automaticalClear();
+    settings.beep = live.beep();
+    if (const std::optional<QString> body = send_command::signedBody(Memo1->text(), settings))
+        Memo1->setText(*body);
+    StatusBar1->setPanelText(2, send_command::kSendingStatus);
+    StatusBar1->repaint();
+
+    // Read back: the body field keeps its own line breaks.
+    const send_command::Composed mail{Edit2->text(), Edit3->text(), Memo1->text(), attachmentPath_,
+                                      StatusBar1->panelText(0)};
+    const send_command::Outcome outcome =
+        send_command::callLibrary(send_command::libraryMail(mail, settings));
+    const send_command::Steps steps = send_command::afterCall(mail, settings, outcome);
+    if (steps.errorBox)
+        toolkit::errorBox(this, *steps.errorBox);
+    if (steps.beep)
+        toolkit::messageBeep(0);
+    StatusBar1->setPanelText(2, steps.status);
+    if (steps.historyEntry && !toolkit::guarded(this, [&] {
+            history_log::append(settings_file::dataFile(QStringLiteral("log.txt")),
+                                *steps.historyEntry, QDateTime::currentDateTime());
+        })) {
+        // The mail went out, but the rest of the command is dropped.
+        return;
+    }
+    if (steps.reset)
+        resetComposer();
 }
 
 bool TForm1::attach(const QString& path, bool fromDialog) {
@@ -658,11 +702,17 @@ void TForm1::SpeedButton1Click(QAbstractButton* button) {
 }
 
 void TForm1::Button2Click() {
-    subject_phrases::openPhraseMenu(*this, liveSettings(forms_));
+    subject_phrases::openPhraseMenu(*this, *Edit3, liveSettings(forms_).subjectPhrases());
 }
 
 void TForm1::S2Click() {
-    signature::insertSignature(*this, liveSettings(forms_));
+    const LiveSettings& live = liveSettings(forms_);
+    const signature::ByHand inserted =
+        signature::insertByHand(Memo1->text(), live.automaticSignature(), live.signature());
+    if (!inserted.refusal.isEmpty())
+        toolkit::errorBox(this, inserted.refusal);
+    else
+        Memo1->setText(inserted.body);  // as a whole, so the body limit does not cut it
 }
 
 TForm1::~TForm1() {

@@ -41,6 +41,8 @@ class TForm1 : public QMainWindow {
     bool isBlank() const;
     // Empties the mail: fields, counter, attachment and the two panels.
     void resetComposer();
+    // An address chosen in the address book: the To field and the recipient panel.
+    void setRecipient(const QString& address, const QString& name);
 
     const QString& attachmentPath() const { return attachmentPath_; }
 
@@ -154,6 +156,7 @@ class TForm1 : public QMainWindow {
 
   private:
     void createControls();
+    void connectControls();
     // Notes when the platform ends the program for the session.
     void watchSessionEnd();
     // What the mail holds, to tell whether it changed since the session's query.

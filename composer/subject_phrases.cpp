@@ -11,8 +11,6 @@
 #include <algorithm>
 #include <numeric>
 
-#include "composer/composer_window.h"
-#include "settings/live_settings.h"
 #include "toolkit/beep.h"
 #include "toolkit/byte_limited_edit.h"
 #include "toolkit/cp932.h"
@@ -176,20 +174,20 @@ void PhraseMenu::mouseReleaseEvent(QMouseEvent* event) {
     QListView::mouseReleaseEvent(event);
 }
 
-PhraseMenu* phraseMenu(TForm1& form) {
-    if (auto* menu = form.findChild<PhraseMenu*>(kMenuName, Qt::FindDirectChildrenOnly)) {
+PhraseMenu* phraseMenu(QWidget& owner, toolkit::ByteLimitedLineEdit& subject) {
+    if (auto* menu = owner.findChild<PhraseMenu*>(kMenuName, Qt::FindDirectChildrenOnly)) {
         return menu;
     }
-    auto* menu = new PhraseMenu(&form);
-    toolkit::ByteLimitedLineEdit* subject = form.Edit3;
-    QObject::connect(menu, &PhraseMenu::chosen, &form,
-                     [subject](const QString& phrase) { insertPhrase(*subject, phrase); });
+    auto* menu = new PhraseMenu(&owner);
+    QObject::connect(menu, &PhraseMenu::chosen, &owner,
+                     [&subject](const QString& phrase) { insertPhrase(subject, phrase); });
     return menu;
 }
 
-PhraseMenu* openPhraseMenu(TForm1& form, const LiveSettings& settings) {
-    PhraseMenu* menu = phraseMenu(form);
-    menu->setPhrases(settings.subjectPhrases());
+PhraseMenu* openPhraseMenu(QWidget& owner, toolkit::ByteLimitedLineEdit& subject,
+                           QList<QByteArray> phrases) {
+    PhraseMenu* menu = phraseMenu(owner, subject);
+    menu->setPhrases(std::move(phrases));
     menu->popupAt(QCursor::pos());
     return menu;
 }

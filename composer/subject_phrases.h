@@ -4,9 +4,6 @@
 #include <QListView>
 #include <QString>
 
-class LiveSettings;
-class TForm1;
-
 namespace toolkit {
 class ByteLimitedLineEdit;
 }
@@ -47,13 +44,14 @@ class PhraseMenu : public QListView {
     void choose(const QModelIndex& index);
 };
 
-// The main window's phrase menu, made on first use.
-PhraseMenu* phraseMenu(TForm1& form);
+// The phrase menu of `owner`, made on first use; a chosen phrase goes into `subject`.
+PhraseMenu* phraseMenu(QWidget& owner, toolkit::ByteLimitedLineEdit& subject);
 
-// The subject button: fills the menu from the live phrase list, each caption exactly
-// its phrase, and pops it up with its top left corner at the mouse pointer, also when
-// the button was pressed from the keyboard.
-PhraseMenu* openPhraseMenu(TForm1& form, const LiveSettings& settings);
+// The subject button: fills the menu with `phrases`, each caption exactly its phrase,
+// and pops it up with its top left corner at the mouse pointer, also when the button
+// was pressed from the keyboard.
+PhraseMenu* openPhraseMenu(QWidget& owner, toolkit::ByteLimitedLineEdit& subject,
+                           QList<QByteArray> phrases);
 
 // A chosen phrase: replaces the Subject field's selection (or goes in at its caret)
 // when the subject and the phrase together take at most 30 bytes; otherwise the

@@ -120,10 +120,13 @@ void Application::createHiddenWindows() {
     forms_.form1->removeEventFilter(this);
     if (inputWatch_)
         qApp->removeEventFilter(inputWatch_.get());
-    forms_.form2 = new TForm2(forms_);
+    TForm1* form1 = forms_.form1;
+    forms_.form2 = new TForm2(forms_, [form1] { return form1->bodySize(); });
     forms_.settings = forms_.form2;
+    QObject::connect(forms_.form2, &TForm2::bodyLimitChosen, form1, &TForm1::setBodyLimit);
     forms_.aboutBox = new TAboutBox(forms_);
     forms_.form4 = new TForm4(forms_);
+    QObject::connect(forms_.form4, &TForm4::addressChosen, form1, &TForm1::setRecipient);
     forms_.form5 = new TForm5(forms_);
     forms_.form6 = new TForm6(forms_);
     forms_.form7 = new TForm7(forms_);

@@ -1,24 +1,12 @@
 #include "sending/send_command.h"
 
 #include <QApplication>
-#include <QDateTime>
 #include <QEvent>
 #include <QEventLoop>
 #include <array>
 #include <thread>
 
-#include "app/settings_file.h"
 #include "bsmtp/bsmtp.h"
-#include "composer/composer_window.h"
-#include "sending/history_log.h"
-#include "sending/signature.h"
-#include "settings/live_settings.h"
-#include "toolkit/beep.h"
-#include "toolkit/byte_limited_edit.h"
-#include "toolkit/cp932.h"
-#include "toolkit/error_report.h"
-#include "toolkit/message_box.h"
-#include "toolkit/status_bar.h"
 
 namespace send_command {
 namespace {
@@ -76,51 +64,6 @@ Outcome callLibrary(const Mail& mail) {
     if (!outcome.sent)
         outcome.error = QByteArray(buffer.data(), qstrnlen(buffer.data(), kErrorBufferSize));
     return outcome;
-}
-
-void run(TForm1& form, const Forms& forms) {
-    const LiveSettings& settings = liveSettings(forms);
-    if (settings.automaticSignature()) {
-        form.Memo1->setText(
-            signature::appendTo(form.Memo1->text(), cp932::decode(settings.signature())));
-    }
-    form.StatusBar1->setPanelText(2, QStringLiteral("メール送信中"));
-    form.StatusBar1->repaint();
-
-    Mail mail;
-    mail.server = settings.smtpServer();
-    mail.to = cp932::encode(form.Edit2->text());
-    mail.from = settings.senderAddress();
-    mail.subject = cp932::encode(form.Edit3->text());
-    mail.body = cp932::encode(form.Memo1->text());
-    mail.attachment = cp932::encode(form.attachmentPath());
-    const Outcome outcome = callLibrary(mail);
-
-    if (!outcome.sent) {
-        toolkit::errorBox(&form, cp932::decode(outcome.error));
-        form.StatusBar1->setPanelText(2, QStringLiteral("メール作成中"));
-        return;
-    }
-    if (settings.beep())
-        toolkit::messageBeep(0);
-    form.StatusBar1->setPanelText(2, QStringLiteral("送信完了"));
-    if (settings.makeLogFile()) {
-        history_log::Entry entry;
-        entry.recipientPanel = form.StatusBar1->panelText(0);
-        entry.to = form.Edit2->text();
-        entry.subject = form.Edit3->text();
-        entry.attachmentPath = form.attachmentPath();
-        entry.body = form.Memo1->text();
-        const bool written = toolkit::guarded(&form, [&] {
-            history_log::append(settings_file::dataFile(QStringLiteral("log.txt")), entry,
-                                QDateTime::currentDateTime());
-        });
-        // The mail went out, but the rest of the command is dropped.
-        if (!written)
-            return;
-    }
-    if (settings.automaticalClear())
-        form.resetComposer();
 }
 
 }  // namespace send_command

@@ -23,7 +23,6 @@
 #include <algorithm>
 
 #include "app/settings_file.h"
-#include "composer/composer_window.h"
 #include "toolkit/accessibility.h"
 #include "toolkit/byte_limited_edit.h"
 #include "toolkit/cp932.h"
@@ -195,7 +194,8 @@ QList<QByteArray> encodeRows(const QStringList& texts) {
 
 }  // namespace
 
-TForm2::TForm2(Forms& forms) : SecondaryWindow(forms, 2) {
+TForm2::TForm2(Forms& forms, std::function<qsizetype()> bodySize)
+    : SecondaryWindow(forms, 2), bodySize_(std::move(bodySize)) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("設定"));
     makeFixedDialog(282, 274);
@@ -485,10 +485,10 @@ void TForm2::FormShow() {}
 
 void TForm2::FormClose() {
     const int choice = byteLimitChoice();
-    if (forms_.form1 && choice == 0) {
-        forms_.form1->setBodyLimit(kBodyLimit);
-    } else if (forms_.form1 && choice == 1) {
-        forms_.form1->setBodyLimit(0);
+    if (choice == 0) {
+        emit bodyLimitChosen(kBodyLimit);
+    } else if (choice == 1) {
+        emit bodyLimitChosen(0);
     }
     // A settings file that cannot be written is reported; the dialog closes all the
     // same and its fields keep the values, so the next close writes them.
@@ -633,7 +633,7 @@ void TForm2::RadioGroup1Click() {
     if (choice == lastByteLimitChoice_) {
         return;
     }
-    if (choice == 0 && forms_.form1 && forms_.form1->bodySize() > kBodyLimit) {
+    if (choice == 0 && bodySize_ && bodySize_() > kBodyLimit) {
         toolkit::errorBox(this, QStringLiteral("\r\nメール本文の文字数が今500バイト以上\r\n"
                                                "になっています。\r\n"
                                                "500バイト以内に減らしてから設定して下さい。"));

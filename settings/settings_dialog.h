@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <functional>
 
 #include "app/secondary_window.h"
 #include "settings/live_settings.h"
@@ -32,7 +33,8 @@ class MenuShortcuts;
 class TForm2 : public SecondaryWindow, public LiveSettings {
     Q_OBJECT
   public:
-    explicit TForm2(Forms& forms);
+    // `bodySize`: the main window's body in bytes, checked against a chosen limit.
+    TForm2(Forms& forms, std::function<qsizetype()> bodySize);
 
     // LiveSettings: the fields as they stand now.
     QByteArray smtpServer() const override;
@@ -117,6 +119,10 @@ class TForm2 : public SecondaryWindow, public LiveSettings {
     void Paste1Click();
     void SelectAll1Click();
 
+  signals:
+    // The body limit chosen when the dialog closes: 500 bytes or none (0).
+    void bodyLimitChosen(int bytes);
+
   protected:
     void FormCreate();
     void FormShow() override;
@@ -138,4 +144,5 @@ class TForm2 : public SecondaryWindow, public LiveSettings {
     // The choice before the user's last click, to tell a change from a repeat.
     int lastByteLimitChoice_ = -1;
     toolkit::MenuShortcuts* shortcuts_ = nullptr;
+    std::function<qsizetype()> bodySize_;
 };

@@ -36,21 +36,22 @@ class SubjectPhrases : public ::testing::Test {
         QCursor::setPos(kPointer);
     }
     void TearDown() override {
-        if (PhraseMenu* menu = subject_phrases::phraseMenu(*form1); menu->isVisible()) {
+        if (PhraseMenu* menu = subject_phrases::phraseMenu(*form1, *form1->Edit3);
+            menu->isVisible()) {
             menu->close();
         }
     }
 
     PhraseMenu* pressSubjectButton() {
         QTest::mouseClick(form1->Button2, Qt::LeftButton);
-        return subject_phrases::phraseMenu(*form1);
+        return subject_phrases::phraseMenu(*form1, *form1->Edit3);
     }
 
     // Alt+S presses the button without taking the focus from where it is.
     PhraseMenu* pressAccessKey() {
         QWidget* focused = QApplication::focusWidget();
         QTest::keyClick(focused ? focused : form1, Qt::Key_S, Qt::AltModifier);
-        PhraseMenu* menu = subject_phrases::phraseMenu(*form1);
+        PhraseMenu* menu = subject_phrases::phraseMenu(*form1, *form1->Edit3);
         // The button clicks after its short press animation.
         EXPECT_TRUE(QTest::qWaitFor([menu] { return menu->isVisible(); }));
         return menu;
