@@ -344,17 +344,19 @@ void TForm1::FormCreate() {
     new FileDropFilter(this, [this](const QStringList& paths) { dropFiles(paths); });
     toolkit::guarded(this, [&] {
         const IniDocument doc = settings_file::open();
-        const int top = doc.readInteger("Window", "Top1", pos().y());
+        using window_placement::Field;
+        const int top = window_placement::read(doc, Field::Top, 1, pos().y());
         move(pos().x(), top);
-        const int left = doc.readInteger("Window", "Left1", pos().x());
+        const int left = window_placement::read(doc, Field::Left, 1, pos().x());
         move(left, pos().y());
-        const int width = doc.readInteger("Window", "Width1", window_placement::outerWidth(this));
+        const int width =
+            window_placement::read(doc, Field::Width, 1, window_placement::outerWidth(this));
         if (FormCanResize(width, main_layout::kHeight)) {
             window_placement::resizeOuter(this, width, main_layout::kHeight);
             lastGoodSize_ = size();
             outerWidth_ = width;
         }
-        const int limit = doc.readInteger("Setting", "BiteLimit", 0);
+        const int limit = live_settings::readNumber(doc, live_settings::kByteLimit);
         if (limit == 0) {
             setBodyLimit(kBodyLimit);
         } else if (limit == 1) {
