@@ -4,79 +4,32 @@
 #include <QAccessible>
 #include <QColor>
 #include <QEvent>
-#include <QFontInfo>
 #include <QFontMetricsF>
-#include <QHash>
+#include <QImage>
 #include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
 #include <QProxyStyle>
-#include <QRawFont>
 #include <QStyleOptionTab>
 #include <QTabBar>
 
 #include "codepage/pictograph_table.h"
+#include "composer/pictograph_glyph.h"
+#include "composer/pictograph_pictures.h"
 #include "toolkit/contrast.h"
 #include "toolkit/fonts.h"
 
 namespace {
 
-constexpr int kButtonSize = 14;
+constexpr int kButtonSize = pictograph_glyph::kButtonSize;
 constexpr int kGridTop = 4;
-// A thin outline around each glyph: at 12 pixels the line-art pictographs would
-// otherwise fade to a pale tint of their colour.
-constexpr qreal kGlyphOutline = 0.6;
-
-// A pictograph's outline at the baseline origin, and its advance.
-struct Glyph {
-    QPainterPath outline;
-    qreal advance = 0;
-};
-
-// The outline of `cp` at `font`'s pixel size, read straight from the embedded font: no
-// text shaping, and no auto-hinter (the font says so). Made at each paint rather than
-// kept: at about 0.1 ms a pictograph it costs less than their room in memory.
-Glyph glyphFor(char32_t cp, const QFont& font) {
-    static QHash<int, QRawFont> fonts;
-    const int pixelSize = font.pixelSize() > 0 ? font.pixelSize() : QFontInfo(font).pixelSize();
-    auto raw = fonts.find(pixelSize);
-    if (raw == fonts.end()) {
-        // The registered font's own face, shared with the text that shows pictographs.
-        QFont embedded(toolkit::fonts::pictographFamily());
-        embedded.setPixelSize(pixelSize);
-        embedded.setHintingPreference(QFont::PreferNoHinting);
-        embedded.setStyleStrategy(QFont::NoFontMerging);
-        raw = fonts.insert(pixelSize, toolkit::fonts::pictographFamily().isEmpty()
-                                          ? QRawFont()
-                                          : QRawFont::fromFont(embedded));
-    }
-    Glyph glyph;
-    const QString text = QString::fromUcs4(&cp, 1);
-    const QList<quint32> indexes =
-        raw->isValid() ? raw->glyphIndexesForString(text) : QList<quint32>();
-    if (indexes.size() == 1 && indexes.front() != 0) {
-        glyph.outline = raw->pathForGlyph(indexes.front());
-        glyph.advance = raw->advancesForGlyphIndexes(indexes).front().x();
-    } else {
-        // Not in the embedded font: whatever the system draws it with.
-        glyph.outline.addText(QPointF(), font, text);
-        glyph.advance = QFontMetricsF(font).horizontalAdvance(text);
-    }
-    return glyph;
-}
-
 // The pictograph at a caption's end drawn like a button's: filled and outlined in its
 // colour. The text draws it as a thin line in the caption's colour otherwise.
 void drawPictograph(QPainter* p, const QPointF& origin, const QFont& font, char32_t cp,
                     const QColor& background) {
     const QColor colour =
         toolkit::contrast::readable(QColor::fromRgb(pictographs::colour(cp)), background);
-    const QPainterPath glyph = glyphFor(cp, font).outline.translated(origin);
-    p->save();
-    p->setRenderHint(QPainter::Antialiasing);
-    p->fillPath(glyph, colour);
-    p->strokePath(glyph, QPen(colour, kGlyphOutline));
-    p->restore();
+    pictograph_glyph::draw(p, pictograph_glyph::glyphFor(cp, font).outline, origin, colour);
 }
 
 // Tabs with little room beside their caption, so that the three fit the palette's width,
@@ -151,15 +104,25 @@ void PictographButton::paintEvent(QPaintEvent*) {
         isEnabled() ? shownColour() : palette().color(QPalette::Disabled, QPalette::WindowText);
     // Centred like a caption; it sinks by one pixel while the button is held down.
     const QFontMetricsF metrics(font());
-    const Glyph shape = glyphFor(codePoint_, font());
-    QPointF origin((r.width() - shape.advance) / 2,
-                   (r.height() - metrics.height()) / 2 + metrics.ascent());
-    if (down)
-        origin += QPointF(1, 1);
-    const QPainterPath glyph = shape.outline.translated(origin);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.fillPath(glyph, colour);
-    p.strokePath(glyph, QPen(colour, kGlyphOutline));
+    const QPoint sunk = down ? QPoint(1, 1) : QPoint();
+    if (devicePixelRatioF() == 1.0) {
+        if (const uchar* cover = pictograph_pictures::coverage(codePoint_, font(), metrics)) {
+            constexpr int side = pictograph_glyph::kButtonSize;
+            QImage picture(side, side, QImage::Format_ARGB32_Premultiplied);
+            const QRgb c = colour.rgb();
+            for (int y = 0; y < side; ++y) {
+                auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
+                for (int x = 0; x < side; ++x)
+                    line[x] =
+                        qPremultiply(qRgba(qRed(c), qGreen(c), qBlue(c), cover[y * side + x]));
+            }
+            p.drawImage(sunk, picture);
+            return;
+        }
+    }
+    const pictograph_glyph::Glyph shape = pictograph_glyph::glyphFor(codePoint_, font());
+    pictograph_glyph::draw(&p, shape.outline,
+                           pictograph_glyph::buttonOrigin(metrics, shape.advance) + sunk, colour);
 }
 
 PictographPalette::PictographPalette(QWidget* parent) : QTabWidget(parent) {

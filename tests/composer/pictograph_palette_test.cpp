@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QLineEdit>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QTest>
@@ -11,7 +13,9 @@
 
 #include "codepage/pictograph_table.h"
 #include "composer/pictograph_font.h"
+#include "composer/pictograph_glyph.h"
 #include "composer/pictograph_palette.h"
+#include "composer/pictograph_pictures.h"
 #include "support/test_support.h"
 #include "toolkit/contrast.h"
 #include "toolkit/fonts.h"
@@ -228,4 +232,42 @@ TEST(PictographPalette, Screenshots) {
     ASSERT_GT(end - start, 4);
     EXPECT_GE(inkIn(text, QRect(start + 1, 3, end - start - 2, field.height() - 6)), 10);
     EXPECT_GE(inkIn(text, QRect(2, 2, start, field.height() - 4)), 60);
+}
+
+// The pictures the build drew ahead are the palette's own drawing of each pictograph,
+// and the palette in the window font uses them.
+TEST(PictographPalette, PicturesDrawnAheadAreItsOwnDrawing) {
+    const QFont font = toolkit::fonts::windowFont();
+    const QFontMetricsF metrics(font);
+    constexpr int side = pictograph_glyph::kButtonSize;
+    int compared = 0;
+    for (int tab = 0; tab < 3; ++tab) {
+        for (char32_t cp : pictographs::tabCodes(tab)) {
+            const uchar* cover = pictograph_pictures::coverage(cp, font, metrics);
+            ASSERT_NE(cover, nullptr) << std::hex << unsigned(cp);
+            const pictograph_glyph::Glyph glyph = pictograph_glyph::glyphFor(cp, font);
+            QImage drawn(side, side, QImage::Format_ARGB32_Premultiplied);
+            drawn.fill(Qt::transparent);
+            QPainter p(&drawn);
+            pictograph_glyph::draw(&p, glyph.outline,
+                                   pictograph_glyph::buttonOrigin(metrics, glyph.advance),
+                                   Qt::white);
+            p.end();
+            int ink = 0;
+            for (int y = 0; y < side; ++y) {
+                for (int x = 0; x < side; ++x) {
+                    const int alpha = qAlpha(drawn.pixel(x, y));
+                    ASSERT_EQ(cover[y * side + x], alpha) << std::hex << unsigned(cp);
+                    ink += alpha > 0;
+                }
+            }
+            EXPECT_GE(ink, 8) << std::hex << unsigned(cp);
+            ++compared;
+        }
+    }
+    EXPECT_EQ(compared, 252);
+    // Another font, or another size, is drawn from the outlines.
+    QFont other = font;
+    other.setPixelSize(16);
+    EXPECT_EQ(pictograph_pictures::coverage(0xE63E, other, QFontMetricsF(other)), nullptr);
 }

@@ -1,0 +1,64 @@
+#include "composer/pictograph_glyph.h"
+
+#include <QFontInfo>
+#include <QFontMetricsF>
+#include <QHash>
+#include <QList>
+#include <QPainter>
+#include <QPen>
+#include <QRawFont>
+
+#include "toolkit/fonts.h"
+
+namespace pictograph_glyph {
+namespace {
+
+// A thin outline around each glyph: at 12 pixels the line-art pictographs would
+// otherwise fade to a pale tint of their colour.
+constexpr qreal kGlyphOutline = 0.6;
+
+}  // namespace
+
+Glyph glyphFor(char32_t cp, const QFont& font) {
+    static QHash<int, QRawFont> fonts;
+    const int pixelSize = font.pixelSize() > 0 ? font.pixelSize() : QFontInfo(font).pixelSize();
+    auto raw = fonts.find(pixelSize);
+    if (raw == fonts.end()) {
+        // The registered font's own face, shared with the text that shows pictographs.
+        QFont embedded(toolkit::fonts::pictographFamily());
+        embedded.setPixelSize(pixelSize);
+        embedded.setHintingPreference(QFont::PreferNoHinting);
+        embedded.setStyleStrategy(QFont::NoFontMerging);
+        raw = fonts.insert(pixelSize, toolkit::fonts::pictographFamily().isEmpty()
+                                          ? QRawFont()
+                                          : QRawFont::fromFont(embedded));
+    }
+    Glyph glyph;
+    const QString text = QString::fromUcs4(&cp, 1);
+    const QList<quint32> indexes =
+        raw->isValid() ? raw->glyphIndexesForString(text) : QList<quint32>();
+    if (indexes.size() == 1 && indexes.front() != 0) {
+        glyph.outline = raw->pathForGlyph(indexes.front());
+        glyph.advance = raw->advancesForGlyphIndexes(indexes).front().x();
+    } else {
+        // Not in the embedded font: whatever the system draws it with.
+        glyph.outline.addText(QPointF(), font, text);
+        glyph.advance = QFontMetricsF(font).horizontalAdvance(text);
+    }
+    return glyph;
+}
+
+QPointF buttonOrigin(const QFontMetricsF& metrics, qreal advance) {
+    return {(kButtonSize - advance) / 2, (kButtonSize - metrics.height()) / 2 + metrics.ascent()};
+}
+
+void draw(QPainter* p, const QPainterPath& outline, const QPointF& origin, const QColor& colour) {
+    const QPainterPath glyph = outline.translated(origin);
+    p->save();
+    p->setRenderHint(QPainter::Antialiasing);
+    p->fillPath(glyph, colour);
+    p->strokePath(glyph, QPen(colour, kGlyphOutline));
+    p->restore();
+}
+
+}  // namespace pictograph_glyph
