@@ -61,4 +61,13 @@ void draw(QPainter* p, const QPainterPath& outline, const QPointF& origin, const
     p->restore();
 }
 
+QImage buttonPicture(char32_t cp, const QFont& font, const QFontMetricsF& metrics) {
+    const Glyph glyph = glyphFor(cp, font);
+    QImage image(kButtonSize, kButtonSize, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    draw(&p, glyph.outline, buttonOrigin(metrics, glyph.advance), Qt::white);
+    return image;
+}
+
 }  // namespace pictograph_glyph

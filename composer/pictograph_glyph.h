@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QColor>
 #include <QFont>
+#include <QImage>
 #include <QPainterPath>
 #include <QPointF>
 
@@ -32,5 +33,9 @@ QPointF buttonOrigin(const QFontMetricsF& metrics, qreal advance);
 
 // Fills and outlines `outline` at `origin` in `colour`.
 void draw(QPainter* p, const QPainterPath& outline, const QPointF& origin, const QColor& colour);
+
+// `cp` drawn in white as on a button of `font`, on a transparent kButtonSize square: its
+// alpha is the coverage of each pixel.
+QImage buttonPicture(char32_t cp, const QFont& font, const QFontMetricsF& metrics);
 
 }  // namespace pictograph_glyph

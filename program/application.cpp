@@ -17,6 +17,7 @@
 #include "settings/settings_dialog.h"
 #include "toolkit/accessibility.h"
 #include "toolkit/message_box.h"
+#include "toolkit/user_input.h"
 
 namespace {
 
@@ -27,32 +28,10 @@ class InputWatch : public QObject {
 
   protected:
     bool eventFilter(QObject*, QEvent* event) override {
-        switch (event->type()) {
-            case QEvent::KeyPress:
-            case QEvent::KeyRelease:
-            case QEvent::ShortcutOverride:
-            case QEvent::Shortcut:
-            case QEvent::MouseButtonPress:
-            case QEvent::MouseButtonRelease:
-            case QEvent::MouseButtonDblClick:
-            case QEvent::Wheel:
-            case QEvent::ContextMenu:
-            case QEvent::InputMethod:
-            case QEvent::DragEnter:
-            case QEvent::Drop:
-            case QEvent::TouchBegin:
-            case QEvent::TabletPress:
-            case QEvent::FileOpen:
-                onInput_();
-                break;
-            case QEvent::Close:
-                // The title bar's close button, not a window closed by the program.
-                if (event->spontaneous())
-                    onInput_();
-                break;
-            default:
-                break;
-        }
+        // A close by the title bar, not a window closed by the program.
+        if (toolkit::isUserInput(event->type()) &&
+            (event->type() != QEvent::Close || event->spontaneous()))
+            onInput_();
         return false;
     }
 

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "bsmtp/bsmtp.h"
+#include "toolkit/user_input.h"
 
 namespace send_command {
 namespace {
@@ -22,25 +23,7 @@ class InputBlocker : public QObject {
 
   protected:
     bool eventFilter(QObject*, QEvent* event) override {
-        switch (event->type()) {
-            case QEvent::KeyPress:
-            case QEvent::KeyRelease:
-            case QEvent::ShortcutOverride:
-            case QEvent::Shortcut:
-            case QEvent::MouseButtonPress:
-            case QEvent::MouseButtonRelease:
-            case QEvent::MouseButtonDblClick:
-            case QEvent::Wheel:
-            case QEvent::InputMethod:
-            case QEvent::DragEnter:
-            case QEvent::Drop:
-            case QEvent::Close:
-            case QEvent::ContextMenu:
-            case QEvent::TouchBegin:
-                return true;
-            default:
-                return false;
-        }
+        return toolkit::isUserInput(event->type());
     }
 };
 

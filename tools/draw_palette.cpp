@@ -8,7 +8,6 @@
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QImage>
-#include <QPainter>
 #include <cstdio>
 #include <cstring>
 
@@ -53,14 +52,7 @@ int main(int argc, char** argv) {
     quint32 count = 0;
     for (int tab = 0; tab < 3; ++tab) {
         for (char32_t cp : pictographs::tabCodes(tab)) {
-            const pictograph_glyph::Glyph glyph = pictograph_glyph::glyphFor(cp, font);
-            QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
-            image.fill(Qt::transparent);
-            QPainter p(&image);
-            pictograph_glyph::draw(&p, glyph.outline,
-                                   pictograph_glyph::buttonOrigin(metrics, glyph.advance),
-                                   Qt::white);
-            p.end();
+            const QImage image = pictograph_glyph::buttonPicture(cp, font, metrics);
             append<quint32>(entries, quint32(cp));
             for (int y = 0; y < side; ++y) {
                 const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));

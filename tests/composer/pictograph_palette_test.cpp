@@ -4,7 +4,6 @@
 #include <QFontMetricsF>
 #include <QImage>
 #include <QLineEdit>
-#include <QPainter>
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QTest>
@@ -245,14 +244,7 @@ TEST(PictographPalette, PicturesDrawnAheadAreItsOwnDrawing) {
         for (char32_t cp : pictographs::tabCodes(tab)) {
             const uchar* cover = pictograph_pictures::coverage(cp, font, metrics);
             ASSERT_NE(cover, nullptr) << std::hex << unsigned(cp);
-            const pictograph_glyph::Glyph glyph = pictograph_glyph::glyphFor(cp, font);
-            QImage drawn(side, side, QImage::Format_ARGB32_Premultiplied);
-            drawn.fill(Qt::transparent);
-            QPainter p(&drawn);
-            pictograph_glyph::draw(&p, glyph.outline,
-                                   pictograph_glyph::buttonOrigin(metrics, glyph.advance),
-                                   Qt::white);
-            p.end();
+            const QImage drawn = pictograph_glyph::buttonPicture(cp, font, metrics);
             int ink = 0;
             for (int y = 0; y < side; ++y) {
                 for (int x = 0; x < side; ++x) {
