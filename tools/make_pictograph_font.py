@@ -234,6 +234,12 @@ def notdef():
     return frame(200, 0, 1848, 1600, stroke=120)
 
 
+def nul_box(outlines):
+    """A box naming NUL, as the system's fallback font drew it."""
+    inner = fit_into(letters(outlines, "NUL", spacing=120), 200, 420, 1848, 1260, enlarge=2.0)
+    return frame(BOX_LEFT, BOX_BOTTOM, BOX_RIGHT, BOX_TOP, stroke=100) + inner
+
+
 def to_glyph(value):
     pen = TTGlyphPen(None)
     replay(value, pen, (1, 0, 0, 1, 0, 0))
@@ -255,6 +261,12 @@ def make_font(out_path, symbola_path, sources_path):
         order.append(name)
         glyphs[name] = to_glyph(value)
         cmap[cp] = name
+    # Every font of the program names this one in its list, so a NUL character (a damaged
+    # history) ends its search for a glyph here; without it the text layout asks all of
+    # the system's fonts at each NUL, which is most of the time a long run of them takes.
+    order.append("uni0000")
+    glyphs["uni0000"] = to_glyph(nul_box(outlines))
+    cmap[0] = "uni0000"
 
     fb = FontBuilder(UNITS_PER_EM, isTTF=True)
     fb.setupGlyphOrder(order)

@@ -113,6 +113,9 @@ TEST(PictographFont, FieldsDrawPictographsWithItAheadOfSystemFonts) {
     EXPECT_EQ(familiesDrawing(pictograph(0xE63E), field.font()), QStringList{family});
     EXPECT_EQ(familiesDrawing(pictograph(0xE757), toolkit::fonts::windowFont()),
               QStringList{family});
+    // So does NUL in a damaged history: a system font's glyph would cost a search of
+    // every installed font at each one.
+    EXPECT_EQ(familiesDrawing(QString(QChar(0)), field.font()), QStringList{family});
     // Ordinary text stays in the Japanese font. Runs come in no set order.
     const QStringList mixed =
         familiesDrawing(QStringLiteral("あ") + pictograph(0xE63E), field.font());
