@@ -13,10 +13,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 #include "composer/composer_window.h"
 #include "composer/pictograph_font.h"
 #include "program/application.h"
+#include "program/font_warm_up.h"
 #include "toolkit/fonts.h"
 
 namespace {
@@ -46,9 +48,16 @@ class FirstPaint : public QObject {
 
 int main(int argc, char** argv) {
     const bool bare = argc > 1 && std::strcmp(argv[1], "bare") == 0;
+    const bool text = argc > 1 && std::strcmp(argv[1], "text") == 0;
+    // The program's own start: its font configuration read beside the toolkit's start.
+    std::optional<FontWarmUp> fonts;
+    if (!bare && !text)
+        fonts.emplace();
     QApplication app(argc, argv);
+    if (fonts)
+        fonts->wait();
     FirstPaint probe;
-    if (argc > 1 && std::strcmp(argv[1], "text") == 0) {
+    if (text) {
         // A bare window with one line in the program's window font: what any window
         // with Japanese text pays for its fonts.
         QLabel window(QStringLiteral("宛先：メール作成中 0ﾊﾞｲﾄ"));

@@ -3,6 +3,7 @@
 
 #include "app/settings_file.h"
 #include "program/application.h"
+#include "program/font_warm_up.h"
 
 namespace {
 
@@ -23,7 +24,9 @@ int main(int argc, char** argv) {
             stderr);
         return 1;
     }
+    FontWarmUp fonts;
     QApplication app(argc, argv);
+    fonts.wait();
     settings_file::decidePlace();
     Application program;
     program.show();

@@ -1,0 +1,14 @@
+#include "program/font_warm_up.h"
+
+#include <fontconfig/fontconfig.h>
+
+FontWarmUp::FontWarmUp() : thread_([] { FcInit(); }) {}
+
+FontWarmUp::~FontWarmUp() {
+    wait();
+}
+
+void FontWarmUp::wait() {
+    if (thread_.joinable())
+        thread_.join();
+}
