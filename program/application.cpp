@@ -17,6 +17,7 @@
 #include "settings/settings_dialog.h"
 #include "toolkit/accessibility.h"
 #include "toolkit/message_box.h"
+#include "toolkit/program_style.h"
 #include "toolkit/user_input.h"
 
 namespace {
@@ -59,6 +60,7 @@ Application::Application() : qtTexts_(std::make_unique<QTranslator>()) {
     // every window.
     QObject::connect(qGuiApp, &QGuiApplication::commitDataRequest, this,
                      [this] { createHiddenWindows(); });
+    toolkit::program_style::install();
     const int boxes = toolkit::boxesShown();
     forms_.form1 = new TForm1(forms_);
     // A message at the main window's creation (a settings file that cannot be read) is

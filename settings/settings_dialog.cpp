@@ -209,10 +209,10 @@ void TForm2::createControls() {
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     PageControl1->setGeometry(0, 0, 281, 241);
-    // Over the style itself, not over a platform theme's proxy of it: a proxy of a proxy
-    // draws the captions cut off (qt6ct).
+    // Over the style itself, not over the program's or a platform theme's proxy of it: a
+    // proxy of a proxy draws the captions cut off (qt6ct).
     QStyle* base = QApplication::style();
-    if (auto* proxy = qobject_cast<QProxyStyle*>(base))
+    while (auto* proxy = qobject_cast<QProxyStyle*>(base))
         base = proxy->baseStyle();
     auto* tabStyle = new CompactTabStyle(QStyleFactory::create(base->name()));
     tabStyle->setParent(PageControl1->tabBar());
