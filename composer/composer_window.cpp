@@ -1,6 +1,7 @@
 #include "composer/composer_window.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDateTime>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -146,7 +147,15 @@ TForm1::TForm1(Forms& forms) : QMainWindow(nullptr), forms_(forms) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Mirvane"));
     setFont(toolkit::fonts::windowFont());
-    createControls();
+    {
+        // A line field lays out its empty text once in the application's font before it
+        // takes the window's; with the window's as the application's font meanwhile, that
+        // loads no font the window does not show anyway.
+        const QFont desktopFont = QApplication::font();
+        QApplication::setFont(font());
+        createControls();
+        QApplication::setFont(desktopFont);
+    }
     connectControls();
     createMenus();
     move(main_layout::kDesignLeft, main_layout::kDesignTop);

@@ -7,11 +7,16 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMap>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QStyleFactory>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolButton>
+#include <memory>
 
 #include "addressbook/address_book_window.h"
 #include "addressbook/address_entry_dialogs.h"
@@ -26,6 +31,7 @@
 #include "settings/settings_dialog.h"
 #include "support/test_support.h"
 #include "toolkit/byte_limited_edit.h"
+#include "toolkit/fonts.h"
 #include "toolkit/message_box.h"
 #include "toolkit/status_bar.h"
 
@@ -144,6 +150,33 @@ TEST(Startup, HiddenWindowsFollowTheFirstPaintAndComeBeforeAnyInput) {
         EXPECT_TRUE(program.forms().form4->isVisible());
         program.forms().form4->close();
     }
+}
+
+// The start's shortcuts leave nothing different: the menus keep the desktop's font, and the
+// menu bar's overflow button still has the style's picture when it is drawn.
+TEST(Startup, MenusKeepTheDesktopsFontAndTheOverflowButtonItsPicture) {
+    TempProgramDir dir;
+    const QFont desktopFont = QApplication::font();
+    const QString styleName = QApplication::style()->name();
+    Application program;
+    program.show();
+    TForm1* form1 = program.mainWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form1));
+    EXPECT_EQ(QApplication::font(), desktopFont);
+    for (QAction* title : form1->menuBar()->actions())
+        EXPECT_EQ(title->menu()->font().families(), desktopFont.families());
+    EXPECT_EQ(form1->Edit2->font().families(), toolkit::fonts::fieldFont().families());
+
+    auto* overflow = form1->menuBar()->findChild<QToolButton*>();
+    ASSERT_NE(overflow, nullptr);
+    std::unique_ptr<QStyle> plain(QStyleFactory::create(styleName));
+    const QIcon expected = plain->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton);
+    for (int side : {8, 16, 32}) {
+        const QImage shown = overflow->icon().pixmap(side).toImage();
+        ASSERT_FALSE(shown.isNull()) << side;
+        EXPECT_EQ(shown, expected.pixmap(side).toImage()) << side;
+    }
+    form1->close();
 }
 
 TEST(Startup, StoredMainPlacementIsAppliedWithTheSizeCheck) {
