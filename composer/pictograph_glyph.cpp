@@ -2,11 +2,13 @@
 
 #include <QFontInfo>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QHash>
 #include <QList>
 #include <QPainter>
 #include <QPen>
 #include <QRawFont>
+#include <QTextLayout>
 
 #include "toolkit/fonts.h"
 
@@ -20,26 +22,36 @@ constexpr qreal kGlyphOutline = 0.6;
 }  // namespace
 
 Glyph glyphFor(char32_t cp, const QFont& font) {
-    static QHash<int, QRawFont> fonts;
+    static QHash<int, QRawFont> faces;
     const int pixelSize = font.pixelSize() > 0 ? font.pixelSize() : QFontInfo(font).pixelSize();
-    auto raw = fonts.find(pixelSize);
-    if (raw == fonts.end()) {
-        // The registered font's own face, shared with the text that shows pictographs.
-        QFont embedded(toolkit::fonts::pictographFamily());
-        embedded.setPixelSize(pixelSize);
-        embedded.setHintingPreference(QFont::PreferNoHinting);
-        embedded.setStyleStrategy(QFont::NoFontMerging);
-        raw = fonts.insert(pixelSize, toolkit::fonts::pictographFamily().isEmpty()
-                                          ? QRawFont()
-                                          : QRawFont::fromFont(embedded));
+    QRawFont face = faces.value(pixelSize);
+    if (!face.isValid()) {
+        // The registered font's face as the text of `font` uses it: the face the tab
+        // captions' text has already loaded, not a second one of the same file.
+        const QString family = toolkit::fonts::pictographFamily();
+        if (!family.isEmpty()) {
+            QFont sized(font);
+            sized.setPixelSize(pixelSize);
+            QTextLayout layout(QString::fromUcs4(&cp, 1), sized);
+            layout.beginLayout();
+            layout.createLine();
+            layout.endLayout();
+            for (const QGlyphRun& run : layout.glyphRuns()) {
+                if (run.rawFont().familyName() == family)
+                    face = run.rawFont();
+            }
+        }
+        // Kept only once found: a character of another font finds none.
+        if (face.isValid())
+            faces.insert(pixelSize, face);
     }
     Glyph glyph;
     const QString text = QString::fromUcs4(&cp, 1);
     const QList<quint32> indexes =
-        raw->isValid() ? raw->glyphIndexesForString(text) : QList<quint32>();
+        face.isValid() ? face.glyphIndexesForString(text) : QList<quint32>();
     if (indexes.size() == 1 && indexes.front() != 0) {
-        glyph.outline = raw->pathForGlyph(indexes.front());
-        glyph.advance = raw->advancesForGlyphIndexes(indexes).front().x();
+        glyph.outline = face.pathForGlyph(indexes.front());
+        glyph.advance = face.advancesForGlyphIndexes(indexes).front().x();
     } else {
         // Not in the embedded font: whatever the system draws it with.
         glyph.outline.addText(QPointF(), font, text);

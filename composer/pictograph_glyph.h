@@ -24,8 +24,8 @@ struct Glyph {
     qreal advance = 0;
 };
 
-// The outline of `cp` at `font`'s pixel size, read straight from the registered
-// pictograph font: no text shaping, and no auto-hinter (the font says so).
+// The outline of `cp` at `font`'s pixel size, read from the registered pictograph font's
+// face as `font`'s text uses it; whatever the system draws `cp` with if that font has none.
 Glyph glyphFor(char32_t cp, const QFont& font);
 
 // Where a button of kButtonSize draws the glyph: centred like a caption of `metrics`.
