@@ -26,7 +26,12 @@ class DeferredIcon : public QIconEngine {
         icon().paint(painter, rect, Qt::AlignCenter, mode, state);
     }
     QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
-        return icon().pixmap(size, mode, state);
+        return icon().pixmap(size, 1.0, mode, state);
+    }
+    // `size` in device pixels, as for a screen of `scale`.
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state,
+                         qreal scale) override {
+        return icon().pixmap(size / scale, scale, mode, state);
     }
     QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
         return icon().actualSize(size, mode, state);
