@@ -23,6 +23,7 @@ constexpr qreal kGlyphOutline = 0.6;
 
 Glyph glyphFor(char32_t cp, const QFont& font) {
     static QHash<int, QRawFont> faces;
+    const QString text = QString::fromUcs4(&cp, 1);
     const int pixelSize = font.pixelSize() > 0 ? font.pixelSize() : QFontInfo(font).pixelSize();
     QRawFont face = faces.value(pixelSize);
     if (!face.isValid()) {
@@ -32,7 +33,7 @@ Glyph glyphFor(char32_t cp, const QFont& font) {
         if (!family.isEmpty()) {
             QFont sized(font);
             sized.setPixelSize(pixelSize);
-            QTextLayout layout(QString::fromUcs4(&cp, 1), sized);
+            QTextLayout layout(text, sized);
             layout.beginLayout();
             layout.createLine();
             layout.endLayout();
@@ -46,7 +47,6 @@ Glyph glyphFor(char32_t cp, const QFont& font) {
             faces.insert(pixelSize, face);
     }
     Glyph glyph;
-    const QString text = QString::fromUcs4(&cp, 1);
     const QList<quint32> indexes =
         face.isValid() ? face.glyphIndexesForString(text) : QList<quint32>();
     if (indexes.size() == 1 && indexes.front() != 0) {

@@ -205,8 +205,8 @@ void PictographPalette::chooseFromMenu(const QPoint& globalPos) {
 QWidget* PictographPalette::makeTab(int tab) {
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("TabSheet%1").arg(tab + 1));
-    const int index = addTab(page, pictographs::tabCaption(tab));
     const QString caption = pictographs::tabCaption(tab);
+    const int index = addTab(page, caption);
     tabBar()->setAccessibleTabName(index,
                                    QStringLiteral("絵文字%1 %2")
                                        .arg(tab + 1)

@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
     append<quint32>(out, quint32(font.pixelSize()));
     QByteArray entries;
     quint32 count = 0;
-    for (int tab = 0; tab < 3; ++tab) {
+    for (int tab = 0; tab < pictographs::kTabCount; ++tab) {
         for (char32_t cp : pictographs::tabCodes(tab)) {
             const QImage image = pictograph_glyph::buttonPicture(cp, font, metrics);
             append<quint32>(entries, quint32(cp));
